@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The system's fixed message texts and captions. Nothing else spells them.
+namespace kestrova::msg {
+
+// Captions
+inline constexpr std::string_view kCaptionError = "Error";
+inline constexpr std::string_view kCaptionWarning = "Warning";
+inline constexpr std::string_view kCaptionConfirm = "Confirm";
+inline constexpr std::string_view kCaptionInformation = "Information";
+
+// The system's own messages
+inline constexpr std::string_view kNoFileLoaded = "Oops no file loaded or unknown";
+inline constexpr std::string_view kPointsNotEqual = "Points recorded with FSimulator not equals FlightPlan points";
+inline constexpr std::string_view kAttentionFuel = "Attention with Fuel";
+inline constexpr std::string_view kFsNotRunning = "FS not Running";
+inline constexpr std::string_view kBadFileFormat = "Bad File Format. Check It!";
+inline constexpr std::string_view kErrorSendingMail = "Error sending mail";
+inline constexpr std::string_view kNotImplemented = "Not implemeted";
+inline constexpr std::string_view kClosedDataset = "ClientDataSet1: Cannot perform this operation on a closed dataset";
+
+// Standard texts with one %s for the offending text or path
+inline constexpr std::string_view kInvalidInteger = "'%s' is not a valid integer value";
+inline constexpr std::string_view kInvalidTime = "'%s' is not a valid time";
+inline constexpr std::string_view kCannotOpenFile = "Cannot open file %s";
+inline constexpr std::string_view kCannotCreateFile = "Cannot create file %s";
+inline constexpr std::string_view kUnableToWrite = "Unable to write to %s";
+
+// Standard texts without an argument
+inline constexpr std::string_view kDivisionByZero = "Floating point division by zero";
+inline constexpr std::string_view kInvalidFloatOp = "Invalid floating point operation";
+
+// Replaces the first "%s" of a template with the argument.
+inline std::string Format(std::string_view pattern, std::string_view arg) {
+    std::string out(pattern);
+    if (auto pos = out.find("%s"); pos != std::string::npos) out.replace(pos, 2, arg);
+    return out;
+}
+
+}  // namespace kestrova::msg

@@ -1,0 +1,191 @@
+#include "settings/settings_file.h"
+
+#include <cerrno>
+#include <optional>
+
+#include "core/error.h"
+#include "core/lines.h"
+#include "core/messages.h"
+#include "platform/platform.h"
+
+namespace kestrova {
+
+namespace {
+
+constexpr size_t kMaxValueLength = 2047;
+
+std::string Trim(std::string_view s) {
+    size_t b = 0;
+    size_t e = s.size();
+    while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
+    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
+    return std::string(s.substr(b, e - b));
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// The name of a section line "[name]", or nothing.
+std::optional<std::string> SectionName(std::string_view line) {
+    const std::string t = Trim(line);
+    if (t.size() < 2 || t.front() != '[') return std::nullopt;
+    const auto close = t.find(']');
+    if (close == std::string::npos) return std::nullopt;
+    return Trim(std::string_view(t).substr(1, close - 1));
+}
+
+bool IsComment(std::string_view line) {
+    const std::string t = Trim(line);
+    return !t.empty() && (t.front() == ';' || t.front() == '#');
+}
+
+// Key and value of a "key=value" line.
+bool KeyValue(std::string_view line, std::string& key, std::string& value) {
+    if (IsComment(line)) return false;
+    const auto eq = line.find('=');
+    if (eq == std::string_view::npos) return false;
+    key = Trim(line.substr(0, eq));
+    value = Trim(line.substr(eq + 1));
+    return !key.empty();
+}
+
+// A value on one line: anything after a line break would become lines of its own.
+std::string OneLine(const std::string& value) {
+    const auto brk = value.find_first_of("\r\n");
+    return brk == std::string::npos ? value : value.substr(0, brk);
+}
+
+struct IniText {
+    std::vector<std::string> lines;
+    std::string lineEnd = "\r\n";
+};
+
+IniText Load(const std::string& path) {
+    IniText ini;
+    std::string contents;
+    if (!platform::ReadWholeFile(path, contents)) return ini;
+    const auto lf = contents.find('\n');
+    if (lf != std::string::npos && (lf == 0 || contents[lf - 1] != '\r')) ini.lineEnd = "\n";
+    ini.lines = SplitLines(contents);
+    return ini;
+}
+
+void Store(const std::string& path, const IniText& ini) {
+    std::string text;
+    for (const auto& l : ini.lines) text += l + ini.lineEnd;
+    if (platform::ReplaceFileAtomically(path, text) != 0)
+        throw Error(msg::Format(msg::kUnableToWrite, path));
+}
+
+// Index range [begin, end) of the body of the first section of that name;
+// begin is the header line. Returns false when absent.
+bool FindSection(const std::vector<std::string>& lines, const std::string& section, size_t& header,
+                 size_t& end) {
+    for (size_t i = 0; i < lines.size(); ++i) {
+        auto name = SectionName(lines[i]);
+        if (!name || !EqualNoCase(*name, section)) continue;
+        header = i;
+        end = i + 1;
+        while (end < lines.size() && !SectionName(lines[end])) ++end;
+        return true;
+    }
+    return false;
+}
+
+std::optional<std::string> Lookup(const std::vector<std::string>& lines, const std::string& section,
+                                  const std::string& key) {
+    size_t header = 0, end = 0;
+    if (!FindSection(lines, section, header, end)) return std::nullopt;
+    std::string k, v;
+    for (size_t i = header + 1; i < end; ++i)
+        if (KeyValue(lines[i], k, v) && EqualNoCase(k, key))
+            return v.size() > kMaxValueLength ? v.substr(0, kMaxValueLength) : v;
+    return std::nullopt;
+}
+
+void SetKey(std::vector<std::string>& lines, const std::string& section, const std::string& key,
+            const std::string& value) {
+    const std::string entry = key + "=" + OneLine(value);
+    size_t header = 0, end = 0;
+    if (!FindSection(lines, section, header, end)) {
+        if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
+        lines.push_back("[" + section + "]");
+        lines.push_back(entry);
+        return;
+    }
+    std::string k, v;
+    size_t lastKey = header;
+    for (size_t i = header + 1; i < end; ++i) {
+        if (!KeyValue(lines[i], k, v)) continue;
+        if (EqualNoCase(k, key)) {
+            lines[i] = k + "=" + OneLine(value);
+            return;
+        }
+        lastKey = i;
+    }
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastKey + 1), entry);
+}
+
+}  // namespace
+
+SettingsFile::SettingsFile(std::string path) : path_(std::move(path)) {}
+
+std::string SettingsFile::ReadSetting(const std::string& section, const std::string& key,
+                                      const std::string& defaultValue) const {
+    const IniText ini = Load(path_);
+    return Lookup(ini.lines, section, key).value_or(defaultValue);
+}
+
+void SettingsFile::WriteSetting(const std::string& section, const std::string& key,
+                                const std::string& value) const {
+    IniText ini = Load(path_);
+    SetKey(ini.lines, section, key, value);
+    Store(path_, ini);
+}
+
+std::vector<std::string> SettingsFile::ReadSettingList(const std::string& section, const std::string& prefix,
+                                                       int maximum) const {
+    const IniText ini = Load(path_);
+    std::vector<std::string> list;
+    for (int i = 0; i < maximum; ++i) {
+        auto v = Lookup(ini.lines, section, prefix + std::to_string(i));
+        if (!v || v->empty()) break;
+        list.push_back(*v);
+    }
+    return list;
+}
+
+void SettingsFile::WriteSettingList(const std::string& section, const std::string& prefix, int maximum,
+                                    const std::vector<std::string>& list) const {
+    IniText ini = Load(path_);
+    size_t header = 0, end = 0;
+    // Every section of that name goes, as erasing a section does.
+    while (FindSection(ini.lines, section, header, end))
+        ini.lines.erase(ini.lines.begin() + static_cast<std::ptrdiff_t>(header),
+                        ini.lines.begin() + static_cast<std::ptrdiff_t>(end));
+    for (int i = 0; i < maximum && i < static_cast<int>(list.size()); ++i)
+        SetKey(ini.lines, section, prefix + std::to_string(i), list[static_cast<size_t>(i)]);
+    Store(path_, ini);
+}
+
+std::string DefaultSettingsPath() { return platform::ExecutableDirectory() + "Kestrova.INI"; }
+
+AppContext LoadApplicationContext(const SettingsFile& settings, const std::string& workingDirectory) {
+    AppContext context;
+    context.workingDirectory = workingDirectory;
+    context.resumeConnection = 0;
+    context.pilotName = settings.ReadSetting("General", "Pilot", "None");
+    context.pilotId = settings.ReadSetting("General", "PilotID", "None");
+    context.pilotNumber = settings.ReadSetting("General", "PilotNum", "None");
+    return context;
+}
+
+}  // namespace kestrova

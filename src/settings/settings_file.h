@@ -1,0 +1,47 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/app_context.h"
+
+namespace kestrova {
+
+// The settings file in INI form. Every operation opens the file, does its one
+// job and closes it, so two objects on the same file never disagree.
+class SettingsFile {
+public:
+    explicit SettingsFile(std::string path);
+
+    const std::string& Path() const { return path_; }
+
+    // The value of the key (at most 2047 characters), or the default when the
+    // file, the section or the key is absent. Names match without regard to case.
+    std::string ReadSetting(const std::string& section, const std::string& key,
+                            const std::string& defaultValue) const;
+
+    // Stores the value, creating file, section and key as needed, and keeps
+    // every other line of the file. Throws Error("Unable to write to <path>").
+    void WriteSetting(const std::string& section, const std::string& key, const std::string& value) const;
+
+    // prefix0, prefix1, ... up to the first absent or empty key, at most maximum entries.
+    std::vector<std::string> ReadSettingList(const std::string& section, const std::string& prefix,
+                                             int maximum) const;
+
+    // Replaces the whole section with prefix0.. for the first maximum entries.
+    // Throws Error("Unable to write to <path>").
+    void WriteSettingList(const std::string& section, const std::string& prefix, int maximum,
+                          const std::vector<std::string>& list) const;
+
+private:
+    std::string path_;
+};
+
+// "Kestrova.INI" in the directory of the executable.
+std::string DefaultSettingsPath();
+
+// The start-up values of the application context: the working directory and
+// the pilot data of section "General" (default "None"), resume flag 0.
+AppContext LoadApplicationContext(const SettingsFile& settings, const std::string& workingDirectory);
+
+}  // namespace kestrova
