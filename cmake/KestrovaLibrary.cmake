@@ -15,13 +15,16 @@ function(kestrova_library name)
 endfunction()
 
 # kestrova_test(NAME DEPS...): one GoogleTest program from every *_test.cpp of
-# the calling folder; FIXTURE_DIR points at the folder's fixtures/.
+# the calling folder; FIXTURE_DIR points at the folder's fixtures/ and
+# KESTROVA_CLI at the command-line program, for end-to-end tests.
 function(kestrova_test name)
   file(GLOB _sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_executable(${name} ${_sources})
   target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gtest_main kestrova_warnings)
   target_compile_definitions(${name} PRIVATE
     FIXTURE_DIR="${CMAKE_CURRENT_SOURCE_DIR}/fixtures"
-    BINARY_DIR="${PROJECT_BINARY_DIR}")
+    BINARY_DIR="${PROJECT_BINARY_DIR}"
+    KESTROVA_CLI="$<TARGET_FILE:kestrova-cli>")
+  add_dependencies(${name} kestrova-cli)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
 endfunction()
