@@ -19,6 +19,9 @@ endfunction()
 # KESTROVA_CLI at the command-line program, for end-to-end tests.
 function(kestrova_test name)
   file(GLOB _sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT _sources)
+    return()
+  endif()
   add_executable(${name} ${_sources})
   target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gtest_main kestrova_warnings)
   target_compile_definitions(${name} PRIVATE
