@@ -28,6 +28,9 @@ inline constexpr std::string_view kInvalidTime = "'%s' is not a valid time";
 inline constexpr std::string_view kCannotOpenFile = "Cannot open file %s";
 inline constexpr std::string_view kCannotCreateFile = "Cannot create file %s";
 inline constexpr std::string_view kUnableToWrite = "Unable to write to %s";
+inline constexpr std::string_view kInvalidFloat = "'%s' is not a valid floating point value";
+// Line number (counted from 1) first, then the path.
+inline constexpr std::string_view kLineMissing = "Line %s is missing from %s";
 
 // Standard texts without an argument
 inline constexpr std::string_view kDivisionByZero = "Floating point division by zero";
