@@ -32,6 +32,16 @@ inline constexpr std::string_view kInvalidFloat = "'%s' is not a valid floating 
 // Line number (counted from 1) first, then the path.
 inline constexpr std::string_view kLineMissing = "Line %s is missing from %s";
 
+// Flight recorder: the main window's status titles, the texts shown in the
+// simulator, and the refusal of a second recorder
+inline constexpr std::string_view kStatusConnected = "Altamarinola Reporter 2002 -->Connected with ";
+inline constexpr std::string_view kStatusFilePrepared = "Altamarinola Reporter 2002 -->file prepared by thread";
+inline constexpr std::string_view kStatusThreadError = "Altamarinola Reporter 2002 -->error in thread FS2000";
+inline constexpr std::string_view kSimWelcome = "Welcome on board by Altamarinola Airlines and Kestrova 2002";
+inline constexpr std::string_view kSimWaypoint = "REGISTERED WAYPOINT #";
+inline constexpr std::string_view kSimGoodbye = "END CONNECTION, GOODBYE";
+inline constexpr std::string_view kRecorderRunning = "A flight recorder is already running";
+
 // Standard texts without an argument
 inline constexpr std::string_view kDivisionByZero = "Floating point division by zero";
 inline constexpr std::string_view kInvalidFloatOp = "Invalid floating point operation";
