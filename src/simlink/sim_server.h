@@ -1,0 +1,109 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+// The simulator's side of the link on POSIX: a 64 KiB offset space (zero at
+// start) served on the window socket. Reads are filled from the space, writes
+// stored into it, request headers left as they came and each message answered
+// with 1. Used by the simulator stand-in kestrova-sim and by tests, which can
+// also make it misbehave.
+namespace kestrova {
+
+class SimServer {
+public:
+    static constexpr uint32_t kSpaceSize = 65536;
+
+    explicit SimServer(std::string windowClass = "FS98MAIN");
+    ~SimServer();
+    SimServer(const SimServer&) = delete;
+    SimServer& operator=(const SimServer&) = delete;
+
+    // Creates the window socket and serves on a thread of its own. Returns an
+    // empty text, or what went wrong (another simulator serving, no runtime
+    // directory...).
+    std::string Start();
+
+    // Drops every link, removes the socket and stops serving.
+    void Stop();
+
+    const std::string& SocketPath() const { return socketPath_; }
+
+    // The offset space. Bytes beyond its end are ignored on writes and read as 0.
+    void Write(uint32_t offset, const void* data, size_t size);
+    void Read(uint32_t offset, void* data, size_t size) const;
+    template <class T>
+    void Set(uint32_t offset, T value) {
+        Write(offset, &value, sizeof value);
+    }
+    template <class T>
+    T Get(uint32_t offset) const {
+        T value {};
+        Read(offset, &value, sizeof value);
+        return value;
+    }
+
+    // Sets the top byte of a hot key slot, as the simulator does on a key press.
+    void PressKey(uint32_t slotOffset);
+    // Waits until the client wrote the slot's key word again (top byte 0).
+    bool AwaitKeyRearmed(uint32_t slotOffset, std::chrono::milliseconds timeout);
+    // Waits until one more link has written both hot key words.
+    bool AwaitConnect(std::chrono::milliseconds timeout);
+    // Waits until a link has been seen and none is open any more.
+    bool AwaitLinksClosed(std::chrono::milliseconds timeout);
+
+    // Misbehaviour: the answer to give instead of 1, a delay before each
+    // answer, a code to put in place of the first request's code after
+    // serving it (0: none).
+    void SetReplyValue(uint32_t value);
+    void SetReplyDelay(std::chrono::milliseconds delay);
+    void SetCorruptCode(uint32_t code);
+
+    // What came in: messages served, the last block up to its end code, the
+    // block names of the links in order, the links open now.
+    uint64_t RequestCount() const;
+    std::vector<uint8_t> LastBlock() const;
+    std::vector<std::string> BlockNames() const;
+    size_t OpenLinks() const;
+
+    // Called on the server thread with each text written at the message offset.
+    void OnMessage(std::function<void(const std::string&)> handler);
+
+private:
+    struct Client;
+    void Serve();
+    bool HandleFrame(Client& client);
+    uint32_t Process(Client& client);
+    bool WaitWake(std::chrono::milliseconds delay);
+
+    std::string windowClass_;
+    std::string socketPath_;
+    int listenFd_ = -1;
+    int wakePipe_[2] = {-1, -1};
+    std::thread thread_;
+    std::vector<Client*> clients_;
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<uint8_t> space_;
+    uint32_t replyValue_ = 1;
+    std::chrono::milliseconds replyDelay_ {0};
+    uint32_t corruptCode_ = 0;
+    uint64_t requests_ = 0;
+    std::vector<uint8_t> lastBlock_;
+    std::vector<std::string> blockNames_;
+    size_t openLinks_ = 0;
+    size_t linksSeen_ = 0;
+    size_t armedLinks_ = 0;
+    size_t connectsAwaited_ = 0;
+    std::function<void(const std::string&)> onMessage_;
+};
+
+}  // namespace kestrova

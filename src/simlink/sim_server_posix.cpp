@@ -1,0 +1,375 @@
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/mman.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "simlink/ipc_client.h"
+#include "simlink/posix_wire.h"
+#include "simlink/recorder.h"
+#include "simlink/sim_server.h"
+
+namespace kestrova {
+
+namespace {
+
+uint32_t GetWord(const uint8_t* at) {
+    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 | static_cast<uint32_t>(at[2]) << 16 |
+           static_cast<uint32_t>(at[3]) << 24;
+}
+
+void PutWord(uint8_t* at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+bool ReadFull(int fd, uint8_t* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::recv(fd, data, size, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+void SendWord(int fd, uint32_t value) {
+    uint8_t buf[4];
+    PutWord(buf, value);
+    size_t done = 0;
+    while (done < sizeof buf) {
+        const ssize_t n = ::send(fd, buf + done, sizeof buf - done, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return;
+        done += static_cast<size_t>(n);
+    }
+}
+
+bool ValidBlockName(const std::string& name) {
+    const std::string prefix = posixwire::SharedMemoryName(kIpcMessageName) + ":";
+    return name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0 &&
+           name.find('/', 1) == std::string::npos;
+}
+
+}  // namespace
+
+struct SimServer::Client {
+    int fd = -1;
+    bool link = false;  // has sent a request (a ping-only connection is no link)
+    std::string blockName;
+    uint8_t* block = nullptr;
+    size_t blockSize = 0;
+    bool wroteWaypointKey = false;
+    bool wroteEndKey = false;
+    bool armed = false;
+
+    void Unmap() {
+        if (block != nullptr) ::munmap(block, blockSize);
+        block = nullptr;
+        blockSize = 0;
+        blockName.clear();
+    }
+};
+
+SimServer::SimServer(std::string windowClass) : windowClass_(std::move(windowClass)), space_(kSpaceSize, 0) {}
+
+SimServer::~SimServer() { Stop(); }
+
+std::string SimServer::Start() {
+    if (thread_.joinable()) return {};
+    socketPath_ = posixwire::WindowSocketPath(windowClass_);
+    if (socketPath_.empty()) return "no runtime directory for the simulator socket";
+    sockaddr_un addr {};
+    addr.sun_family = AF_UNIX;
+    if (socketPath_.size() >= sizeof addr.sun_path) return "socket path too long: " + socketPath_;
+    std::memcpy(addr.sun_path, socketPath_.c_str(), socketPath_.size() + 1);
+
+    // A socket file nobody answers on is left from a simulator that died.
+    if (const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0); probe >= 0) {
+        const bool live = ::connect(probe, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0;
+        ::close(probe);
+        if (live) return "another simulator is already serving " + socketPath_;
+    }
+    ::unlink(socketPath_.c_str());
+
+    listenFd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (listenFd_ < 0) return "cannot create a socket";
+    if (::bind(listenFd_, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0 ||
+        ::listen(listenFd_, 16) != 0) {
+        const std::string error = "cannot listen on " + socketPath_ + ": " + std::strerror(errno);
+        ::close(listenFd_);
+        listenFd_ = -1;
+        return error;
+    }
+    if (::pipe2(wakePipe_, O_CLOEXEC) != 0) {
+        ::close(listenFd_);
+        listenFd_ = -1;
+        ::unlink(socketPath_.c_str());
+        return "cannot create a pipe";
+    }
+    thread_ = std::thread(&SimServer::Serve, this);
+    return {};
+}
+
+void SimServer::Stop() {
+    if (!thread_.joinable()) return;
+    const char wake = 'x';
+    [[maybe_unused]] const ssize_t n = ::write(wakePipe_[1], &wake, 1);
+    thread_.join();
+    for (Client* c : clients_) {
+        c->Unmap();
+        ::close(c->fd);
+        delete c;
+    }
+    clients_.clear();
+    ::close(listenFd_);
+    listenFd_ = -1;
+    ::close(wakePipe_[0]);
+    ::close(wakePipe_[1]);
+    wakePipe_[0] = wakePipe_[1] = -1;
+    ::unlink(socketPath_.c_str());
+    std::lock_guard lock(mutex_);
+    openLinks_ = 0;
+    changed_.notify_all();
+}
+
+bool SimServer::WaitWake(std::chrono::milliseconds delay) {
+    pollfd p {wakePipe_[0], POLLIN, 0};
+    return ::poll(&p, 1, static_cast<int>(delay.count())) > 0;
+}
+
+void SimServer::Serve() {
+    for (;;) {
+        std::vector<pollfd> fds;
+        fds.push_back({wakePipe_[0], POLLIN, 0});
+        fds.push_back({listenFd_, POLLIN, 0});
+        for (Client* c : clients_) fds.push_back({c->fd, POLLIN, 0});
+        if (::poll(fds.data(), fds.size(), -1) < 0) {
+            if (errno == EINTR) continue;
+            return;
+        }
+        if (fds[0].revents != 0) return;
+        if ((fds[1].revents & POLLIN) != 0) {
+            const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (fd >= 0) {
+                // A client that stops half-way through a frame must not hold the simulator.
+                timeval tv {2, 0};
+                ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+                auto* client = new Client;
+                client->fd = fd;
+                clients_.push_back(client);
+            }
+        }
+        for (size_t i = 2; i < fds.size(); ++i) {
+            if (fds[i].revents == 0) continue;
+            Client* c = clients_[i - 2];
+            if (!HandleFrame(*c)) {
+                c->Unmap();
+                ::close(c->fd);
+                c->fd = -1;
+                if (c->link) {
+                    std::lock_guard lock(mutex_);
+                    --openLinks_;
+                    changed_.notify_all();
+                }
+            }
+        }
+        clients_.erase(std::remove_if(clients_.begin(), clients_.end(),
+                                      [](Client* c) {
+                                          if (c->fd >= 0) return false;
+                                          delete c;
+                                          return true;
+                                      }),
+                       clients_.end());
+    }
+}
+
+bool SimServer::HandleFrame(Client& client) {
+    uint8_t header[posixwire::kFrameHeaderSize];
+    if (!ReadFull(client.fd, header, sizeof header)) return false;
+    const uint32_t message = GetWord(header);
+    const uint32_t length = GetWord(header + 8);
+    if (length > posixwire::kMaxBlockNameLength) return false;
+    std::string name(length, '\0');
+    if (length > 0 && !ReadFull(client.fd, reinterpret_cast<uint8_t*>(name.data()), length)) return false;
+
+    if (message == posixwire::kPingMessage && name.empty()) {
+        SendWord(client.fd, 1);
+        return true;
+    }
+    if (message != posixwire::kRequestMessage || !ValidBlockName(name)) {
+        SendWord(client.fd, 0);
+        return true;
+    }
+    if (!client.link) {
+        client.link = true;
+        std::lock_guard lock(mutex_);
+        ++openLinks_;
+        ++linksSeen_;
+    }
+    if (client.blockName != name) {
+        client.Unmap();
+        const int fd = ::shm_open(name.c_str(), O_RDWR | O_CLOEXEC, 0);
+        struct stat st {};
+        if (fd >= 0 && ::fstat(fd, &st) == 0 && st.st_size >= 4) {
+            void* view = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+            if (view != MAP_FAILED) {
+                client.block = static_cast<uint8_t*>(view);
+                client.blockSize = static_cast<size_t>(st.st_size);
+                client.blockName = name;
+            }
+        }
+        if (fd >= 0) ::close(fd);
+        if (client.block == nullptr) {
+            SendWord(client.fd, 0);
+            return true;
+        }
+        std::lock_guard lock(mutex_);
+        if (std::find(blockNames_.begin(), blockNames_.end(), name.substr(1)) == blockNames_.end())
+            blockNames_.push_back(name.substr(1));
+    }
+    std::chrono::milliseconds delay;
+    {
+        std::lock_guard lock(mutex_);
+        delay = replyDelay_;
+    }
+    if (delay.count() > 0 && WaitWake(delay)) return false;
+    SendWord(client.fd, Process(client));
+    return true;
+}
+
+uint32_t SimServer::Process(Client& client) {
+    std::vector<std::string> texts;
+    std::function<void(const std::string&)> onMessage;
+    uint32_t reply = 0;
+    {
+        std::lock_guard lock(mutex_);
+        ++requests_;
+        uint8_t* const block = client.block;
+        const size_t size = client.blockSize;
+        size_t pos = 0;
+        bool good = false;
+        while (pos + 4 <= size) {
+            const uint32_t code = GetWord(block + pos);
+            if (code == kIpcEndOfList) {
+                pos += 4;
+                good = true;
+                break;
+            }
+            const size_t header = code == kIpcReadCode ? 16 : code == kIpcWriteCode ? 12 : 0;
+            if (header == 0 || pos + header > size) break;
+            const uint32_t offset = GetWord(block + pos + 4);
+            const uint32_t length = GetWord(block + pos + 8);
+            if (pos + header + length > size || static_cast<uint64_t>(offset) + length > kSpaceSize) break;
+            uint8_t* data = block + pos + header;
+            if (code == kIpcReadCode) {
+                std::memcpy(data, space_.data() + offset, length);
+            } else {
+                std::memcpy(space_.data() + offset, data, length);
+                if (offset == kMessageTextOffset && length > 0) {
+                    const void* zero = std::memchr(data, 0, length);
+                    texts.emplace_back(reinterpret_cast<const char*>(data),
+                                       zero != nullptr ? static_cast<const uint8_t*>(zero) - data : length);
+                }
+                if (offset == 0x3210 && length == 4 && GetWord(data) == kWaypointKey) client.wroteWaypointKey = true;
+                if (offset == 0x3214 && length == 4 && GetWord(data) == kEndKey) client.wroteEndKey = true;
+            }
+            pos += header + length;
+        }
+        lastBlock_.assign(block, block + std::min(pos, size));
+        if (good) reply = replyValue_;
+        if (corruptCode_ != 0 && pos > 4) PutWord(block, corruptCode_);
+        if (!client.armed && client.wroteWaypointKey && client.wroteEndKey) {
+            client.armed = true;
+            ++armedLinks_;
+        }
+        onMessage = onMessage_;
+        changed_.notify_all();
+    }
+    if (onMessage)
+        for (const std::string& text : texts) onMessage(text);
+    return reply;
+}
+
+void SimServer::Write(uint32_t offset, const void* data, size_t size) {
+    std::lock_guard lock(mutex_);
+    if (offset >= kSpaceSize) return;
+    std::memcpy(space_.data() + offset, data, std::min<size_t>(size, kSpaceSize - offset));
+    changed_.notify_all();
+}
+
+void SimServer::Read(uint32_t offset, void* data, size_t size) const {
+    std::lock_guard lock(mutex_);
+    std::memset(data, 0, size);
+    if (offset >= kSpaceSize) return;
+    std::memcpy(data, space_.data() + offset, std::min<size_t>(size, kSpaceSize - offset));
+}
+
+void SimServer::PressKey(uint32_t slotOffset) {
+    const uint8_t pressed = 1;
+    Write(slotOffset + 3, &pressed, 1);
+}
+
+bool SimServer::AwaitKeyRearmed(uint32_t slotOffset, std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [&] { return space_[slotOffset + 3] == 0; });
+}
+
+bool SimServer::AwaitConnect(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    if (!changed_.wait_for(lock, timeout, [&] { return armedLinks_ > connectsAwaited_; })) return false;
+    ++connectsAwaited_;
+    return true;
+}
+
+bool SimServer::AwaitLinksClosed(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [&] { return linksSeen_ > 0 && openLinks_ == 0; });
+}
+
+void SimServer::SetReplyValue(uint32_t value) {
+    std::lock_guard lock(mutex_);
+    replyValue_ = value;
+}
+
+void SimServer::SetReplyDelay(std::chrono::milliseconds delay) {
+    std::lock_guard lock(mutex_);
+    replyDelay_ = delay;
+}
+
+void SimServer::SetCorruptCode(uint32_t code) {
+    std::lock_guard lock(mutex_);
+    corruptCode_ = code;
+}
+
+uint64_t SimServer::RequestCount() const {
+    std::lock_guard lock(mutex_);
+    return requests_;
+}
+
+std::vector<uint8_t> SimServer::LastBlock() const {
+    std::lock_guard lock(mutex_);
+    return lastBlock_;
+}
+
+std::vector<std::string> SimServer::BlockNames() const {
+    std::lock_guard lock(mutex_);
+    return blockNames_;
+}
+
+size_t SimServer::OpenLinks() const {
+    std::lock_guard lock(mutex_);
+    return openLinks_;
+}
+
+void SimServer::OnMessage(std::function<void(const std::string&)> handler) {
+    std::lock_guard lock(mutex_);
+    onMessage_ = std::move(handler);
+}
+
+}  // namespace kestrova
