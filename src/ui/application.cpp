@@ -1,0 +1,92 @@
+#include "ui/application.h"
+
+
+#include <QApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+
+#include "platform/platform.h"
+#include "settings/settings_file.h"
+#include "ui/single_instance.h"
+#include "ui/tdm.h"
+#include "ui/tfmain.h"
+
+namespace kestrova::ui {
+
+namespace {
+
+// Saves the main window once it is on the screen, then ends the run. The
+// picture is read back from the display, so it shows what a user would see.
+void TakeScreenshotAndQuit(TFMain& window, const QString& path) {
+    auto* poll = new QTimer(&window);
+    poll->setInterval(100);
+    QObject::connect(poll, &QTimer::timeout, &window, [&window, path, poll] {
+        if (window.windowHandle() == nullptr || !window.windowHandle()->isExposed()) return;
+        poll->stop();
+        poll->deleteLater();
+        // Give the first paint time to reach the display.
+        QTimer::singleShot(700, &window, [&window, path] {
+            QImage image;
+            if (QScreen* screen = window.screen()) image = screen->grabWindow(window.winId()).toImage();
+            if (image.isNull()) image = window.grab().toImage();  // platforms that cannot read back
+            const bool saved = image.save(path, "PNG");
+            if (!saved) qWarning("kestrova: cannot write the screenshot %s", qPrintable(path));
+            QCoreApplication::exit(saved ? 0 : 1);
+        });
+    });
+    poll->start();
+}
+
+}  // namespace
+
+QString Usage() {
+    return QStringLiteral(
+        "usage: kestrova [--settings INIFILE]\n\n"
+        "The data files (Report.log, FS98.log, Voli.cds) are those of the current directory;\n"
+        "the settings file Kestrova.INI lies beside the executable unless --settings names another.\n");
+}
+
+StartupOptions ParseStartupArguments(const QStringList& arguments) {
+    StartupOptions options;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (arg == "--help" || arg == "-h") {
+            options.showHelp = true;
+        } else if (arg == "--settings" || arg == "--screenshot") {
+            if (i + 1 >= arguments.size()) {
+                options.error = arg + " needs a file name";
+                return options;
+            }
+            const QString value = arguments[++i];
+            if (arg == "--settings")
+                options.settingsPath = value.toLocal8Bit().toStdString();
+            else
+                options.screenshotPath = value;
+        } else {
+            options.error = "unknown option '" + arg + "'";
+            return options;
+        }
+    }
+    if (options.settingsPath.empty()) options.settingsPath = DefaultSettingsPath();
+    return options;
+}
+
+int RunKestrova(QApplication& app, const StartupOptions& options) {
+    SingleInstance instance;
+    // A second start only brings the running window forward; it touches no
+    // data file, so it cannot write the flights table over the running one's.
+    if (!instance.Claim()) return 0;
+
+    TDM dm;
+    dm.Open(platform::CurrentDirectory());
+    TFMain window(dm, options.settingsPath);
+    QObject::connect(&instance, &SingleInstance::RaiseRequested, &window, &TFMain::BringToFront);
+    window.show();
+    if (!options.screenshotPath.isEmpty()) TakeScreenshotAndQuit(window, options.screenshotPath);
+    return app.exec();
+}
+
+}  // namespace kestrova::ui

@@ -1,0 +1,30 @@
+#include "ui/screen.h"
+
+#include <QHideEvent>
+#include <QShowEvent>
+
+namespace kestrova::ui {
+
+Screen::Screen(const QString& caption, QWidget* area) : QWidget(area, Qt::Widget) {
+    setWindowTitle(caption);
+    setFocusPolicy(Qt::NoFocus);
+    setAutoFillBackground(true);
+    hide();
+}
+
+void Screen::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Spontaneous events come from the window system (restore after minimise).
+    if (event->spontaneous()) return;
+    FormShow();
+    emit Shown();
+}
+
+void Screen::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (event->spontaneous()) return;
+    FormHide();
+    emit Hidden();
+}
+
+}  // namespace kestrova::ui

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "ui/screen.h"
+
+namespace kestrova::ui {
+
+// Connection: starts the flight recorder and shows the flight record and its altitudes.
+// The screen's controls are not built yet; it shows its caption only.
+class TFConnection : public Screen {
+    Q_OBJECT
+public:
+    explicit TFConnection(QWidget* area);
+};
+
+}  // namespace kestrova::ui

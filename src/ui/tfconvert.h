@@ -1,0 +1,15 @@
+#pragma once
+
+#include "ui/screen.h"
+
+namespace kestrova::ui {
+
+// Conversion Block: converts a planner plan file into a route file of a navigation add-on.
+// The screen's controls are not built yet; it shows its caption only.
+class TFConvert : public Screen {
+    Q_OBJECT
+public:
+    explicit TFConvert(QWidget* area);
+};
+
+}  // namespace kestrova::ui
