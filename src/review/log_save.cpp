@@ -1,0 +1,29 @@
+#include "review/log_save.h"
+
+#include "core/messages.h"
+
+namespace kestrova::review {
+
+std::string BackupFileName(const std::string& path) {
+#ifdef _WIN32
+    const auto nameStart = path.find_last_of("/\\:");
+#else
+    const auto nameStart = path.find_last_of('/');
+#endif
+    const size_t name = nameStart == std::string::npos ? 0 : nameStart + 1;
+    const auto dot = path.find_last_of('.');
+    if (dot == std::string::npos || dot <= name) return path + ".BAK";
+    return path.substr(0, dot) + ".BAK";
+}
+
+// GCC 12 sees a false overlap in the inlined string replace (-Wrestrict).
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wrestrict"
+#endif
+Error CannotCreateFile(std::string_view path) { return Error(msg::Format(msg::kCannotCreateFile, path)); }
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+
+}  // namespace kestrova::review
