@@ -1,0 +1,46 @@
+#pragma once
+
+#include <chrono>
+#include <istream>
+#include <string>
+#include <vector>
+
+#include "simlink/sim_server.h"
+
+// The stand-in's command language, one command a line ('#' starts a comment line):
+//   set OFFSET TYPE VALUE   OFFSET hex (0x0238); TYPE u8 u16 u32 u64 s8 s16 s32 s64 f64 str;
+//                           VALUE decimal or 0x hex (str: the rest of the line, zero-terminated)
+//   press waypoint|end      sets the top byte of the key slot 0x3210 / 0x3214
+//   await waypoint|end      waits (at most 10 s) until the client armed that slot again
+//   await connect           waits until a client linked and armed both hot keys
+//   sleep MS
+//   echo TEXT               prints TEXT on standard output
+//   fault reply N           answers N instead of 1 from now on
+//   fault stall MS          waits MS before each answer
+//   fault code N            puts code N in place of the first request's code after serving it
+//   fault off               behaves again
+namespace kestrova::sim {
+
+class Scenario {
+public:
+    explicit Scenario(SimServer& server) : server_(server) {}
+
+    // Runs one command. False with the reason when it is wrong or an await ran out.
+    bool Execute(const std::string& line, std::string& error);
+
+    // Runs every line of the stream; false with "line N: reason" at the first failure.
+    bool Run(std::istream& in, std::string& error);
+
+    // As Run, over lines already at hand.
+    bool Run(const std::vector<std::string>& lines, std::string& error);
+
+    std::chrono::milliseconds awaitLimit {10000};
+
+private:
+    SimServer& server_;
+};
+
+// The built-in flight of --demo, as commands of the language.
+std::vector<std::string> DemoScenario();
+
+}  // namespace kestrova::sim
