@@ -28,7 +28,7 @@ bool IsTypeLetter(const std::string& text) { return text == "B" || text == "T" |
 int64_t ParseRowid(const std::string& text) {
     int64_t value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value <= 0)
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size())
         throw Error(msg::Format(msg::kInvalidInteger, text));
     return value;
 }

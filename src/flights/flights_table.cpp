@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <stdexcept>
 #include <utility>
 #include <variant>
 
@@ -252,7 +253,7 @@ void FlightsTable::SetOrderByFieldName(const std::string& fieldName) {
         SetOrder(FlightsOrder::Description);
     } else {
         CheckOpen();
-        throw Error("ClientDataSet1: Field '" + fieldName + "' not found");
+        throw std::invalid_argument("no ordering on field " + fieldName);
     }
 }
 

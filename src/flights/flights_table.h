@@ -69,7 +69,7 @@ public:
     // Ordering and filter. Both keep the current record when it stays visible;
     // a pending change is posted (or dropped when nothing was changed) first.
     void SetOrder(FlightsOrder order);
-    void SetOrderByFieldName(const std::string& fieldName);  // "ID" or "DESCRIZIONE"
+    void SetOrderByFieldName(const std::string& fieldName);  // "ID" or "DESCRIZIONE", else invalid_argument
     FlightsOrder Order() const { return order_; }
     // Shows only the records whose TIPO equals the text exactly; moves to the first of them.
     void SetTypeFilter(const std::string& type);

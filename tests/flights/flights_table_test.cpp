@@ -1,0 +1,450 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/error.h"
+#include "flights/flights_table.h"
+#include "temp_dir.h"
+
+namespace kestrova {
+namespace {
+
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+constexpr const char* kClosed = "ClientDataSet1: Cannot perform this operation on a closed dataset";
+
+// Six flights whose ID order (byte order: capitals before small letters) and
+// description order differ; two share the ID "None". Fresh table: rowids 1..6.
+//   ID order:          2 AZ100, 5 BA300, 1 LX200, 3 None, 4 None, 6 az050
+//   description order: 5 EGLL KJFK, 3 EGLL LFPG, 6 KJFK LIRF, 4 LIML LSZH, 2 LIRF LIML, 1 LSZH LIRF
+void Seed(FlightsTable& table) {
+    table.InsertFlight("LX200", "LSZH LIRF", "plan 1\r\n", "B");
+    table.InsertFlight("AZ100", "LIRF LIML", "plan 2\r\n", "");
+    table.InsertFlight("None", "EGLL LFPG", "plan 3\r\n", "T");
+    table.InsertFlight("None", "LIML LSZH", "plan 4\r\n", "B");
+    table.InsertFlight("BA300", "EGLL KJFK", "plan 5\r\n", "I");
+    table.InsertFlight("az050", "KJFK LIRF", "plan 6\r\n", "N");
+}
+
+std::vector<int64_t> Rowids(FlightsTable& table) {
+    std::vector<int64_t> ids;
+    for (const auto& r : table.VisibleRecords()) ids.push_back(r.rowid);
+    return ids;
+}
+
+int64_t CurrentRowid(FlightsTable& table) {
+    const auto r = table.Current();
+    return r ? r->rowid : 0;
+}
+
+class FlightsTableTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        table = FlightsTable::Open(dir.Path());
+        ASSERT_TRUE(table.IsOpen()) << table.OpenError();
+    }
+    FlightsTable Reopen() {
+        table = FlightsTable();
+        return FlightsTable::Open(dir.Path());
+    }
+
+    TempDir dir;
+    FlightsTable table;
+};
+
+TEST_F(FlightsTableTest, MissingFileIsCreatedAsEmptyTable) {
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir.File("Voli.cds")));
+    EXPECT_EQ(table.OpenError(), "");
+    EXPECT_EQ(table.RecordCount(), 0);
+    EXPECT_FALSE(table.Current().has_value());
+    EXPECT_FALSE(table.First());
+    EXPECT_FALSE(table.Next());
+    EXPECT_EQ(table.RecordNumber(), 0);
+    EXPECT_FALSE(table.FindNearest("A"));
+    EXPECT_FALSE(table.Delete());
+    // Only the table file stays behind: no temporary or journal.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+}
+
+TEST_F(FlightsTableTest, StoredTextsAreCutToTheirFieldsAndKeptByteForByte) {
+    std::string longPlan;
+    for (int i = 0; i < 3000; ++i) longPlan += "LIRF  \xB0 123\xE8 ABCDEFGHIJKLMNOPQRSTUVWXYZ\r\n";
+    struct Case {
+        std::string id, description, plan, type;
+        std::string storedId, storedDescription, storedType;
+    };
+    const std::vector<Case> cases = {
+        {"ABCDEFGHIJKLMNOPQRSTUVWXY", "LIRF LIML", "x\r\n", "B", "ABCDEFGHIJKLMNOPQRST", "LIRF LIML", "B"},
+        {"12345678901234567890", std::string(60, 'D'), longPlan, "TI", "12345678901234567890", std::string(50, 'D'),
+         "T"},
+        {"\xC0\xE9\xB0", "LIRF \xB0 LIML", "\xB0\xFF\r\nline\r\n", "", "\xC0\xE9\xB0", "LIRF \xB0 LIML", ""},
+        {"", "", "", "", "", "", ""},
+    };
+    for (const auto& c : cases) table.InsertFlight(c.id, c.description, c.plan, c.type);
+
+    FlightsTable reopened = Reopen();
+    ASSERT_TRUE(reopened.IsOpen());
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE("case " + std::to_string(i));
+        const auto r = reopened.ReadRecord(static_cast<int64_t>(i) + 1);
+        ASSERT_TRUE(r.has_value());
+        EXPECT_EQ(r->id, cases[i].storedId);
+        EXPECT_EQ(r->description, cases[i].storedDescription);
+        EXPECT_EQ(r->plan, cases[i].plan);
+        EXPECT_EQ(r->type, cases[i].storedType);
+    }
+
+    // The record buffer cuts as well.
+    reopened.MoveTo(1);
+    reopened.SetField(FlightField::Id, "0123456789012345678901234");
+    reopened.SetField(FlightField::Type, "NN");
+    EXPECT_EQ(reopened.Shown()->id, "01234567890123456789");
+    reopened.Post();
+    EXPECT_EQ(reopened.ReadRecord(1)->id, "01234567890123456789");
+    EXPECT_EQ(reopened.ReadRecord(1)->type, "N");
+}
+
+TEST_F(FlightsTableTest, RecordsSurviveReopenIncludingDuplicateIds) {
+    Seed(table);
+    table.InsertFlight("None", "LIRF LIRF", "a\r\nb\r\n");
+    FlightsTable reopened = Reopen();
+    ASSERT_TRUE(reopened.IsOpen());
+    EXPECT_EQ(reopened.RecordCount(), 7);
+    EXPECT_EQ(Rowids(reopened), (std::vector<int64_t>{2, 5, 1, 3, 4, 7, 6}));
+    const auto r = reopened.ReadRecord(7);
+    ASSERT_TRUE(r.has_value());
+    EXPECT_EQ(r->id, "None");
+    EXPECT_EQ(r->plan, "a\r\nb\r\n");
+    EXPECT_EQ(r->type, "");
+    // Opening puts the cursor on the first record in ID order.
+    EXPECT_EQ(CurrentRowid(reopened), 2);
+}
+
+TEST_F(FlightsTableTest, OrderingsAndCursorMoves) {
+    Seed(table);
+    EXPECT_EQ(Rowids(table), (std::vector<int64_t>{2, 5, 1, 3, 4, 6}));
+
+    ASSERT_TRUE(table.First());
+    EXPECT_TRUE(table.Bof());
+    std::vector<int64_t> forward{CurrentRowid(table)};
+    std::vector<int64_t> numbers{table.RecordNumber()};
+    while (table.Next()) {
+        forward.push_back(CurrentRowid(table));
+        numbers.push_back(table.RecordNumber());
+    }
+    EXPECT_EQ(forward, (std::vector<int64_t>{2, 5, 1, 3, 4, 6}));
+    EXPECT_EQ(numbers, (std::vector<int64_t>{1, 2, 3, 4, 5, 6}));
+    EXPECT_TRUE(table.Eof());
+    EXPECT_EQ(CurrentRowid(table), 6);
+
+    std::vector<int64_t> backward{CurrentRowid(table)};
+    while (table.Prior()) backward.push_back(CurrentRowid(table));
+    EXPECT_EQ(backward, (std::vector<int64_t>{6, 4, 3, 1, 5, 2}));
+    EXPECT_TRUE(table.Bof());
+
+    // Switching the order keeps the current record.
+    ASSERT_TRUE(table.MoveTo(3));
+    table.SetOrderByFieldName("DESCRIZIONE");
+    EXPECT_EQ(table.Order(), FlightsOrder::Description);
+    EXPECT_EQ(Rowids(table), (std::vector<int64_t>{5, 3, 6, 4, 2, 1}));
+    EXPECT_EQ(CurrentRowid(table), 3);
+    EXPECT_EQ(table.RecordNumber(), 2);
+    ASSERT_TRUE(table.Next());
+    EXPECT_EQ(CurrentRowid(table), 6);
+    ASSERT_TRUE(table.Last());
+    EXPECT_EQ(CurrentRowid(table), 1);
+
+    table.SetOrderByFieldName("ID");
+    EXPECT_EQ(Rowids(table), (std::vector<int64_t>{2, 5, 1, 3, 4, 6}));
+    EXPECT_THROW(table.SetOrderByFieldName("TIPO"), std::invalid_argument);
+}
+
+TEST_F(FlightsTableTest, TypeFilterShowsOnlyThatLetter) {
+    Seed(table);
+    table.InsertFlight("ZZ", "stored by a reader", "log\r\n");  // rowid 7, empty type
+    struct Case {
+        const char* type;
+        std::vector<int64_t> byId, byDescription;
+    };
+    const std::vector<Case> cases = {
+        {"B", {1, 4}, {4, 1}}, {"T", {3}, {3}}, {"N", {6}, {6}}, {"I", {5}, {5}}, {"b", {}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.type);
+        table.SetOrder(FlightsOrder::Id);
+        table.SetTypeFilter(c.type);
+        EXPECT_EQ(Rowids(table), c.byId);
+        EXPECT_EQ(table.RecordCount(), static_cast<int64_t>(c.byId.size()));
+        EXPECT_EQ(CurrentRowid(table), c.byId.empty() ? 0 : c.byId.front());
+        table.SetOrder(FlightsOrder::Description);
+        EXPECT_EQ(Rowids(table), c.byDescription);
+        EXPECT_FALSE(table.MoveTo(7));  // the reader's record, no type
+    }
+    table.ClearTypeFilter();
+    table.SetOrder(FlightsOrder::Id);
+    EXPECT_EQ(Rowids(table), (std::vector<int64_t>{2, 5, 1, 3, 4, 7, 6}));
+    EXPECT_TRUE(table.MoveTo(7));
+}
+
+TEST_F(FlightsTableTest, FindNearestMovesToFirstRecordEqualOrAfter) {
+    Seed(table);
+    struct Case {
+        FlightsOrder order;
+        const char* filter;  // nullptr: all
+        const char* text;
+        int64_t expected;
+    };
+    const std::vector<Case> cases = {
+        {FlightsOrder::Id, nullptr, "", 2},        {FlightsOrder::Id, nullptr, "A", 2},
+        {FlightsOrder::Id, nullptr, "AZ1", 2},     {FlightsOrder::Id, nullptr, "AZ2", 5},
+        {FlightsOrder::Id, nullptr, "BA300", 5},   {FlightsOrder::Id, nullptr, "C", 1},
+        {FlightsOrder::Id, nullptr, "None", 3},    {FlightsOrder::Id, nullptr, "Nonf", 6},
+        {FlightsOrder::Id, nullptr, "a", 6},       {FlightsOrder::Id, nullptr, "zzz", 6},  // past the end: last
+        {FlightsOrder::Description, nullptr, "E", 5}, {FlightsOrder::Description, nullptr, "EGLL L", 3},
+        {FlightsOrder::Description, nullptr, "KJ", 6}, {FlightsOrder::Description, nullptr, "L", 4},
+        {FlightsOrder::Description, nullptr, "LI", 4}, {FlightsOrder::Description, nullptr, "LIR", 2},
+        {FlightsOrder::Description, nullptr, "LJ", 1}, {FlightsOrder::Description, nullptr, "M", 1},
+        {FlightsOrder::Id, "B", "A", 1},           {FlightsOrder::Id, "B", "M", 4},
+        {FlightsOrder::Id, "B", "O", 4},           {FlightsOrder::Description, "B", "LIN", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.text) + (c.order == FlightsOrder::Id ? " by ID" : " by description") +
+                     (c.filter ? std::string(" type ") + c.filter : ""));
+        if (c.filter) {
+            table.SetTypeFilter(c.filter);
+        } else {
+            table.ClearTypeFilter();
+        }
+        table.SetOrder(c.order);
+        EXPECT_TRUE(table.FindNearest(c.text));
+        EXPECT_EQ(CurrentRowid(table), c.expected);
+    }
+    table.SetTypeFilter("T");
+    table.SetTypeFilter("x");
+    EXPECT_FALSE(table.FindNearest("A"));
+    EXPECT_EQ(CurrentRowid(table), 0);
+}
+
+TEST_F(FlightsTableTest, EditPostAndCancel) {
+    Seed(table);
+    ASSERT_TRUE(table.MoveTo(3));
+    table.SetField(FlightField::Description, "EGLL LFPB");
+    EXPECT_EQ(table.State(), FlightsState::Edit);
+    EXPECT_EQ(table.Current()->description, "EGLL LFPG");  // not stored before the post
+    EXPECT_EQ(table.Shown()->description, "EGLL LFPB");
+    table.Post();
+    EXPECT_EQ(table.State(), FlightsState::Browse);
+    EXPECT_EQ(CurrentRowid(table), 3);
+
+    ASSERT_TRUE(table.MoveTo(1));
+    table.Edit();
+    table.SetField(FlightField::Id, "XX");
+    table.Cancel();
+    EXPECT_EQ(table.State(), FlightsState::Browse);
+    EXPECT_EQ(CurrentRowid(table), 1);
+
+    // A pending edit is posted by the quick find, as by any move.
+    table.SetField(FlightField::Plan, "edited\r\n");
+    table.FindNearest("AZ");
+    EXPECT_EQ(CurrentRowid(table), 2);
+
+    FlightsTable reopened = Reopen();
+    EXPECT_EQ(reopened.ReadRecord(3)->description, "EGLL LFPB");
+    EXPECT_EQ(reopened.ReadRecord(1)->id, "LX200");
+    EXPECT_EQ(reopened.ReadRecord(1)->plan, "edited\r\n");
+}
+
+TEST_F(FlightsTableTest, InsertPostCancelAndUnchangedInsertDropped) {
+    Seed(table);
+    ASSERT_TRUE(table.MoveTo(1));
+    table.Insert();
+    EXPECT_EQ(table.State(), FlightsState::Insert);
+    table.Cancel();
+    EXPECT_EQ(CurrentRowid(table), 1);
+    EXPECT_EQ(table.RecordCount(), 6);
+
+    table.Insert();
+    table.Next();  // nothing typed: the insert is dropped
+    EXPECT_EQ(table.RecordCount(), 6);
+    EXPECT_EQ(CurrentRowid(table), 3);
+
+    table.Insert();
+    table.SetField(FlightField::Id, "CC");
+    table.SetField(FlightField::Type, "N");
+    table.Post();
+    EXPECT_EQ(table.RecordCount(), 7);
+    EXPECT_EQ(CurrentRowid(table), 7);
+    EXPECT_EQ(table.RecordNumber(), 3);  // AZ100, BA300, CC
+    EXPECT_EQ(table.ReadRecord(7)->type, "N");
+
+    // Edit on an empty table starts an insert.
+    table.SetTypeFilter("x");
+    table.Edit();
+    EXPECT_EQ(table.State(), FlightsState::Insert);
+    table.Cancel();
+}
+
+TEST_F(FlightsTableTest, DeleteMovesToNextOrPrior) {
+    Seed(table);
+    ASSERT_TRUE(table.MoveTo(1));  // LX200, between BA300 and the first None
+    EXPECT_TRUE(table.Delete());
+    EXPECT_EQ(CurrentRowid(table), 3);
+    ASSERT_TRUE(table.Last());
+    EXPECT_TRUE(table.Delete());
+    EXPECT_EQ(CurrentRowid(table), 4);
+    EXPECT_EQ(Rowids(table), (std::vector<int64_t>{2, 5, 3, 4}));
+
+    // While inserting, delete only drops the new record.
+    table.Insert();
+    table.SetField(FlightField::Id, "new");
+    EXPECT_TRUE(table.Delete());
+    EXPECT_EQ(table.RecordCount(), 4);
+
+    while (table.Delete()) {
+    }
+    EXPECT_EQ(table.RecordCount(), 0);
+    EXPECT_FALSE(table.Current().has_value());
+    EXPECT_EQ(Reopen().RecordCount(), 0);
+}
+
+TEST_F(FlightsTableTest, RecordLeavingTheFilterGivesWayToTheNextVisible) {
+    Seed(table);
+    table.SetTypeFilter("B");
+    ASSERT_EQ(CurrentRowid(table), 1);
+    table.SetField(FlightField::Type, "T");
+    table.Post();
+    EXPECT_EQ(CurrentRowid(table), 4);
+    EXPECT_EQ(Rowids(table), (std::vector<int64_t>{4}));
+
+    // A flight stored by a reader has no type: hidden while a type is chosen.
+    table.InsertFlight("AAA", "LIRF LIML", "log\r\n");
+    EXPECT_EQ(CurrentRowid(table), 4);
+    EXPECT_EQ(Rowids(table), (std::vector<int64_t>{4}));
+
+    table.SetField(FlightField::Type, "");
+    table.Post();
+    EXPECT_EQ(CurrentRowid(table), 0);
+    table.ClearTypeFilter();
+    EXPECT_EQ(table.RecordCount(), 7);
+}
+
+TEST(FlightsClosedTable, EveryOperationReportsTheClosedDataset) {
+    TempDir dir;
+    WriteBytes(dir.File("Voli.cds"), "not a table\r\n");
+    FlightsTable table = FlightsTable::Open(dir.Path());
+    ASSERT_FALSE(table.IsOpen());
+    EXPECT_EQ(table.OpenError(), "Cannot open file Voli.cds");
+
+    const std::vector<std::pair<const char*, std::function<void()>>> operations = {
+        {"InsertFlight", [&] { table.InsertFlight("A", "B", "C"); }},
+        {"SetOrder", [&] { table.SetOrder(FlightsOrder::Description); }},
+        {"SetOrderByFieldName", [&] { table.SetOrderByFieldName("ID"); }},
+        {"SetTypeFilter", [&] { table.SetTypeFilter("B"); }},
+        {"ClearTypeFilter", [&] { table.ClearTypeFilter(); }},
+        {"First", [&] { table.First(); }},
+        {"Prior", [&] { table.Prior(); }},
+        {"Next", [&] { table.Next(); }},
+        {"Last", [&] { table.Last(); }},
+        {"MoveTo", [&] { table.MoveTo(1); }},
+        {"FindNearest", [&] { table.FindNearest("A"); }},
+        {"Current", [&] { table.Current(); }},
+        {"Shown", [&] { table.Shown(); }},
+        {"RecordNumber", [&] { table.RecordNumber(); }},
+        {"RecordCount", [&] { table.RecordCount(); }},
+        {"VisibleRecords", [&] { table.VisibleRecords(); }},
+        {"ReadRecord", [&] { table.ReadRecord(1); }},
+        {"Insert", [&] { table.Insert(); }},
+        {"Edit", [&] { table.Edit(); }},
+        {"SetField", [&] { table.SetField(FlightField::Id, "A"); }},
+        {"Post", [&] { table.Post(); }},
+        {"Cancel", [&] { table.Cancel(); }},
+        {"Delete", [&] { table.Delete(); }},
+        {"SaveToReportLog", [&] { SaveToReportLog(table, dir.Path(), "log\r\n"); }},
+    };
+    for (const auto& [name, operation] : operations) {
+        SCOPED_TRACE(name);
+        try {
+            operation();
+            ADD_FAILURE() << "no error";
+        } catch (const Error& e) {
+            EXPECT_STREQ(e.what(), kClosed);
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("Report.log")));
+    EXPECT_EQ(ReadBytes(dir.File("Voli.cds")), "not a table\r\n");
+}
+
+TEST(FlightsDataModule, ShutdownPostsChangedEditAndReportsClosedTable) {
+    TempDir dir;
+    {
+        TDM dm(dir.Path());
+        EXPECT_EQ(dm.OpenMessage(), "");
+        dm.ClientDataSet1().InsertFlight("AZ100", "LIRF LIML", "log\r\n");
+        dm.ClientDataSet1().SetField(FlightField::Type, "B");
+        EXPECT_EQ(dm.Shutdown(), "");
+    }
+    {
+        TDM dm(dir.Path());
+        EXPECT_EQ(dm.ClientDataSet1().ReadRecord(1)->type, "B");
+        dm.ClientDataSet1().SetField(FlightField::Type, "T");
+        // Destroyed without an explicit shutdown: still posted.
+    }
+    {
+        TDM dm(dir.Path());
+        EXPECT_EQ(dm.ClientDataSet1().ReadRecord(1)->type, "T");
+        dm.ClientDataSet1().Edit();  // nothing changed: dropped, not posted
+        EXPECT_EQ(dm.Shutdown(), "");
+    }
+
+    TempDir bad;
+    WriteBytes(bad.File("Voli.cds"), "x");
+    TDM dm(bad.Path());
+    EXPECT_EQ(dm.OpenMessage(), "Cannot open file Voli.cds");
+    EXPECT_EQ(dm.Shutdown(), kClosed);
+    EXPECT_EQ(ReadBytes(bad.File("Voli.cds")), "x");
+}
+
+TEST(FlightsSaveToReportLog, WritesEveryLineWithCrLf) {
+    struct Case {
+        const char* name;
+        std::string log, expected;
+    };
+    const std::vector<Case> cases = {
+        {"crlf", "NAVIGATION LOG\r\nLIRF\r\n", "NAVIGATION LOG\r\nLIRF\r\n"},
+        {"no final line end", "NAVIGATION LOG\r\nLIRF", "NAVIGATION LOG\r\nLIRF\r\n"},
+        {"lf only", "A\nB\n", "A\r\nB\r\n"},
+        {"blank lines and 8-bit", "\xB0 12\r\n\r\nEND\r\n", "\xB0 12\r\n\r\nEND\r\n"},
+        {"empty", "", ""},
+    };
+    TempDir dir;
+    FlightsTable table = FlightsTable::Open(dir.Path());
+    ASSERT_TRUE(table.IsOpen());
+    WriteBytes(dir.File("Report.log"), "old log\r\n");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SaveToReportLog(table, dir.Path(), c.log);
+        EXPECT_EQ(ReadBytes(dir.File("Report.log")), c.expected);
+    }
+}
+
+TEST(FlightsSaveToReportLog, UnwritableReportLogGivesCannotCreateFile) {
+    TempDir dir;
+    FlightsTable table = FlightsTable::Open(dir.Path());
+    std::filesystem::create_directory(dir.File("Report.log"));
+    try {
+        SaveToReportLog(table, dir.Path(), "log\r\n");
+        ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot create file " + dir.File("Report.log"));
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("Report.log")));
+}
+
+}  // namespace
+}  // namespace kestrova
