@@ -5,7 +5,7 @@
 namespace kestrova::ui {
 
 CreditsScroller::CreditsScroller(QStringList lines, QWidget* parent) : QWidget(parent), lines_(std::move(lines)) {
-    timer_.setInterval(40);
+    timer_.setInterval(25);
     connect(&timer_, &QTimer::timeout, this, &CreditsScroller::Step);
 }
 
