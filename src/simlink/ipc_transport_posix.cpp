@@ -78,7 +78,7 @@ bool ReceiveReply(int fd, Clock::time_point deadline, uint32_t& reply) {
     uint8_t buf[4];
     size_t got = 0;
     while (got < sizeof buf) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0) return false;
         pollfd p {fd, POLLIN, 0};
         const int r = ::poll(&p, 1, static_cast<int>(left));

@@ -81,7 +81,7 @@ private:
     void Serve();
     bool HandleFrame(Client& client);
     uint32_t Process(Client& client);
-    bool WaitWake(std::chrono::milliseconds delay);
+    bool WaitWake(std::chrono::milliseconds delay, int clientFd);
 
     std::string windowClass_;
     std::string socketPath_;

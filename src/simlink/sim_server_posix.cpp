@@ -138,9 +138,10 @@ void SimServer::Stop() {
     changed_.notify_all();
 }
 
-bool SimServer::WaitWake(std::chrono::milliseconds delay) {
-    pollfd p {wakePipe_[0], POLLIN, 0};
-    return ::poll(&p, 1, static_cast<int>(delay.count())) > 0;
+bool SimServer::WaitWake(std::chrono::milliseconds delay, int clientFd) {
+    // Ends early when the server stops or the client gives up on the answer.
+    pollfd p[2] = {{wakePipe_[0], POLLIN, 0}, {clientFd, POLLIN, 0}};
+    return ::poll(p, 2, static_cast<int>(delay.count())) > 0;
 }
 
 void SimServer::Serve() {
@@ -238,7 +239,7 @@ bool SimServer::HandleFrame(Client& client) {
         std::lock_guard lock(mutex_);
         delay = replyDelay_;
     }
-    if (delay.count() > 0 && WaitWake(delay)) return false;
+    if (delay.count() > 0 && WaitWake(delay, client.fd)) return false;
     SendWord(client.fd, Process(client));
     return true;
 }
