@@ -111,7 +111,11 @@ FlightsTable FlightsTable::Open(const std::string& workingDirectory) {
         table.openError_ = msg::Format(msg::kCannotOpenFile, kFileName);
         return table;
     }
-    table.First();
+    try {
+        table.First();
+    } catch (const Error&) {
+        // The table is sound (checked above); a failed first read leaves no current record.
+    }
     return table;
 }
 

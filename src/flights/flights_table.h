@@ -44,7 +44,8 @@ public:
     // Opens Voli.cds of the directory, creating an empty table when no such file
     // exists. A file that exists but is not a readable, writable flights table
     // is left untouched and gives the closed table with the error
-    // "Cannot open file Voli.cds".
+    // "Cannot open file Voli.cds". An open table starts ordered by ID, without
+    // filter, on its first record.
     static FlightsTable Open(const std::string& workingDirectory);
 
     FlightsTable();  // a closed table
