@@ -90,8 +90,8 @@ public:
 
         if (clockMode_ && approachDistance_ > 0) {
             // The approach line holds the clock time at which the approach begins.
-            double duration = StrToTime(currentClock_, loc_.timeSeparator) -
-                              StrToTime(WithTimeSeparator(approachTime_, loc_), loc_.timeSeparator);
+            const double clock = StrToTime(currentClock_, loc_.timeSeparator);
+            double duration = clock - StrToTime(WithTimeSeparator(approachTime_, loc_), loc_.timeSeparator);
             if (duration < 0) duration += 1.0;  // the approach passes midnight
             approachTime_ = ClockText(duration, loc_);
         }
@@ -156,12 +156,13 @@ private:
         std::string eto;
         if (clockMode_) {
             eto = timeField;
-            double duration = StrToTime(eto, loc_.timeSeparator) - StrToTime(currentClock_, loc_.timeSeparator);
+            const double over = StrToTime(eto, loc_.timeSeparator);
+            double duration = over - StrToTime(currentClock_, loc_.timeSeparator);
             if (duration < 0) duration += 1.0;  // an ETO earlier than the clock is on the next day
             ete = ColumnText(HoursMinutes(duration, loc_), 4, 2) + "   ";
         } else {
-            eto = HoursMinutes(
-                StrToTime(currentClock_, loc_.timeSeparator) + StrToTime(timeField, loc_.timeSeparator), loc_);
+            const double clock = StrToTime(currentClock_, loc_.timeSeparator);
+            eto = HoursMinutes(clock + StrToTime(timeField, loc_.timeSeparator), loc_);
             ete = ColumnText(timeField, 4, 2) + "   ";
         }
         currentClock_ = eto;

@@ -141,8 +141,8 @@ private:
         legTime_ = ete;
 
         const std::string legDuration = std::string("00") + loc_.timeSeparator + ete;
-        currentClock_ = ClockText(
-            StrToTime(currentClock_, loc_.timeSeparator) + StrToTime(legDuration, loc_.timeSeparator), loc_);
+        const double clock = StrToTime(currentClock_, loc_.timeSeparator);
+        currentClock_ = ClockText(clock + StrToTime(legDuration, loc_.timeSeparator), loc_);
 
         if (index == kDepartureDataLine) {
             st_.s.push_back(identField_ + frequencies + "    |      |      |" + distance + "|" + "-    |" +
