@@ -12,6 +12,12 @@ inline constexpr std::string_view kCaptionWarning = "Warning";
 inline constexpr std::string_view kCaptionConfirm = "Confirm";
 inline constexpr std::string_view kCaptionInformation = "Information";
 
+// The flight ID prompt of a stored log: caption, prompt and preset (also the
+// ID when the prompt is cancelled)
+inline constexpr std::string_view kCaptionInsertFlightId = "Insert Flight ID";
+inline constexpr std::string_view kPromptFlightId = "ID";
+inline constexpr std::string_view kPresetFlightId = "None";
+
 // The system's own messages
 inline constexpr std::string_view kNoFileLoaded = "Oops no file loaded or unknown";
 inline constexpr std::string_view kPointsNotEqual = "Points recorded with FSimulator not equals FlightPlan points";

@@ -36,17 +36,15 @@ std::string ReportLogPath(const AppContext& context);
 // DESCRIZIONE (departure, one blank, arrival of the working record),
 // PIANO_DI_VOLO (the lines of s, each ended by CR LF) and an empty TIPO. The
 // caller inserts it through the flights table; the flight ID goes into the
-// working record. The ID prompt offers "None", which is also the ID when the
-// pilot cancels it.
+// working record. The screen asks for the ID with the texts of
+// msg::kCaptionInsertFlightId, msg::kPromptFlightId and msg::kPresetFlightId;
+// a cancelled prompt stores the preset.
 struct StoredFlight {
     std::string id;
     std::string description;
     std::string plan;
     std::string type;
 };
-inline constexpr const char* kFlightIdCaption = "Insert Flight ID";
-inline constexpr const char* kFlightIdPrompt = "ID";
-inline constexpr const char* kFlightIdPreset = "None";
 StoredFlight StoredFlightFields(SelectPlanState& state, const std::string& flightId);
 
 }  // namespace kestrova::navlog
