@@ -67,6 +67,8 @@ inline void WriteFile(const std::string& path, const std::string& contents) {
     std::fclose(f);
 }
 
+inline bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
+
 // Waits until a simulator answers on the window socket.
 inline bool WaitForSimulator(std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
