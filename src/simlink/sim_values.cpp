@@ -94,17 +94,18 @@ std::string DegreesToDms(long double x) {
     const long double whole = std::trunc(m);
     const long double s = (m - whole) * 60.0L;
 
-    std::string degreeText = WholeText(std::fabs(d));
-    std::string minuteText = WholeText(std::fabs(whole));
     char buf[64];
     const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(s), std::chars_format::fixed, 2);
-    std::string secondText(buf, res.ptr);
     // The padding looks at the values before rounding: 9.996 s is "010.00".
-    if (std::fabs(d) < 10.0L) degreeText.insert(0, "0");
-    if (std::fabs(whole) < 10.0L) minuteText.insert(0, "0");
-    if (std::fabs(s) < 10.0L) secondText.insert(0, "0");
+    const char* degreePad = std::fabs(d) < 10.0L ? "0" : "";
+    const char* minutePad = std::fabs(whole) < 10.0L ? "0" : "";
+    const char* secondPad = std::fabs(s) < 10.0L ? "0" : "";
     const char* sign = x < 0.0L ? "-" : "+";
-    return sign + degreeText + "d" + minuteText + "'" + secondText + "\"";
+    std::string text = sign;
+    text.append(degreePad).append(WholeText(std::fabs(d))).append("d");
+    text.append(minutePad).append(WholeText(std::fabs(whole))).append("'");
+    text.append(secondPad).append(buf, res.ptr).append("\"");
+    return text;
 }
 
 }  // namespace kestrova
