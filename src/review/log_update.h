@@ -63,7 +63,8 @@ struct LogUpdateResult {
     bool changed = false;              // lines differ from the given ones
 };
 
-// Runs the update on the editor's lines with FS98.log of the working directory.
+// Runs the update on the editor's lines (its text split with SplitLines; the
+// new text is JoinLines of the result) with FS98.log of the working directory.
 // A failure before the table is rewritten leaves the lines as given (rewritten
 // false, one message). The fuel failures ("Attention with Fuel", the fuel
 // rate's division) come with the rewritten lines and leave the fuel block.

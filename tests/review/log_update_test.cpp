@@ -248,6 +248,7 @@ TEST(LogUpdate, BrokenTablesLeaveTheTextUnchanged) {
     const std::vector<Case> cases = {
         {"distance of two digits", edit(table + 7, "ELBAISLE|      | 376.0| 343| 3500 |      |12/0019 |06   |09:49|"),
          "'12/' is not a valid integer value"},
+        {"empty document", {}, pointsMessage},
         {"no totals line", withoutTotals, pointsMessage},
         {"no captions line", withoutCaptions, pointsMessage},
         {"totals above the captions", totalsFirst, pointsMessage},
