@@ -238,7 +238,7 @@ LogUpdateResult UpdateLog(const std::vector<std::string>& lines, const std::stri
             const int flown = WholeMinutes(StrToTime(previousActuals.ete, sep));
             const int d1 = rows[2 * k - 3].legDistance;
             const int d2 = rows[2 * k - 1].legDistance;
-            if (d1 == 0) Divide(static_cast<double>(d2), 0.0);  // throws the division message
+            if (d1 == 0) throw Error(std::string(d2 == 0 ? msg::kInvalidFloatOp : msg::kDivisionByZero));
             // Whole part of (d2 / d1) * flown, in exact arithmetic so that a
             // whole result is never cut one minute short by rounding.
             const int64_t revised = static_cast<int64_t>(d2) * flown / d1;
