@@ -101,8 +101,8 @@ void ForEachFpfWaypoint(const PlanFile& plan, int32_t count,
     for (int32_t i = 0; i < count; ++i) {
         hand(i, ReadFpfBlock(plan, position));
         position += 14;
-        // A block starting on the last line would be too short; the extra
-        // lines some files carry after the last block are never read as one.
+        // A block that would start on the last line or beyond is not begun;
+        // one cut short later in its lines fails on the missing line.
         if (position >= plan.LineCount() - 1) break;
     }
 }
