@@ -54,8 +54,11 @@ inline constexpr std::string_view kInvalidFloatOp = "Invalid floating point oper
 
 // Replaces the first "%s" of a template with the argument.
 inline std::string Format(std::string_view pattern, std::string_view arg) {
-    std::string out(pattern);
-    if (auto pos = out.find("%s"); pos != std::string::npos) out.replace(pos, 2, arg);
+    const auto pos = pattern.find("%s");
+    if (pos == std::string_view::npos) return std::string(pattern);
+    std::string out;
+    out.reserve(pattern.size() + arg.size());
+    out.append(pattern.substr(0, pos)).append(arg).append(pattern.substr(pos + 2));
     return out;
 }
 

@@ -16,14 +16,6 @@ std::string BackupFileName(const std::string& path) {
     return path.substr(0, dot) + ".BAK";
 }
 
-// GCC 12 sees a false overlap in the inlined string replace (-Wrestrict).
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
-#endif
 Error CannotCreateFile(std::string_view path) { return Error(msg::Format(msg::kCannotCreateFile, path)); }
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
 
 }  // namespace kestrova::review
