@@ -10,6 +10,7 @@
 
 #include "platform/platform.h"
 #include "settings/settings_file.h"
+#include "ui/message_box.h"
 #include "ui/single_instance.h"
 #include "ui/tdm.h"
 #include "ui/tfmain.h"
@@ -81,12 +82,20 @@ int RunKestrova(QApplication& app, const StartupOptions& options) {
     if (!instance.Claim()) return 0;
 
     TDM dm;
-    dm.Open(platform::CurrentDirectory());
-    TFMain window(dm, options.settingsPath);
-    QObject::connect(&instance, &SingleInstance::RaiseRequested, &window, &TFMain::BringToFront);
-    window.show();
-    if (!options.screenshotPath.isEmpty()) TakeScreenshotAndQuit(window, options.screenshotPath);
-    return app.exec();
+    if (const std::string problem = dm.Open(platform::CurrentDirectory()); !problem.empty())
+        ShowErrorMessage(nullptr, problem);
+    int result = 0;
+    {
+        TFMain window(dm, options.settingsPath);
+        QObject::connect(&instance, &SingleInstance::RaiseRequested, &window, &TFMain::BringToFront);
+        window.show();
+        if (!options.screenshotPath.isEmpty()) TakeScreenshotAndQuit(window, options.screenshotPath);
+        result = app.exec();
+    }
+    // The data module ends after the windows; its troubles are still shown.
+    if (const std::string problem = dm.Save(); !problem.empty() && options.screenshotPath.isEmpty())
+        ShowErrorMessage(nullptr, problem);
+    return result;
 }
 
 }  // namespace kestrova::ui

@@ -1,18 +1,26 @@
 #include "ui/tdm.h"
 
+#include "flights/flights_table.h"
+
 namespace kestrova::ui {
+
+struct TDM::Store {
+    explicit Store(const std::string& workingDirectory) : module(workingDirectory) {}
+    kestrova::TDM module;
+};
 
 TDM::TDM(QObject* parent) : QObject(parent) {}
 
-TDM::~TDM() {
-    if (open_) Save();
-}
+TDM::~TDM() = default;  // the store posts what is pending if Save never ran
 
-void TDM::Open(const std::string& workingDirectory) {
+std::string TDM::Open(const std::string& workingDirectory) {
     workingDirectory_ = workingDirectory;
-    open_ = true;
+    store_ = std::make_unique<Store>(workingDirectory);
+    return store_->module.OpenMessage();
 }
 
-void TDM::Save() {}
+std::string TDM::Save() { return store_ ? store_->module.Shutdown() : std::string(); }
+
+FlightsTable& TDM::ClientDataSet1() { return store_->module.ClientDataSet1(); }
 
 }  // namespace kestrova::ui

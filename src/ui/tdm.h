@@ -1,33 +1,42 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include <QObject>
 
+namespace kestrova {
+class FlightsTable;
+}  // namespace kestrova
+
 namespace kestrova::ui {
 
-// The data module: the program's shared data that outlives every screen.
-// It is created before the main window and destroyed after it.
-//
-// The flights table belongs here: Open loads it from "Voli.cds" of the
-// working directory and Save writes it back at the end. Until the flights
-// library is part of the build both do nothing, so the rest of the program
-// can already be built around the module.
+// The data module: the program's shared data that outlives every screen. It
+// is created before the main window and destroyed after it, and holds the
+// flights table of Voli.cds in the working directory.
 class TDM : public QObject {
     Q_OBJECT
 public:
     explicit TDM(QObject* parent = nullptr);
     ~TDM() override;
 
-    void Open(const std::string& workingDirectory);
-    void Save();
+    // Opens the flights table; the message to show when it could not be
+    // opened (the table then stays closed), empty otherwise.
+    std::string Open(const std::string& workingDirectory);
+
+    // End of the run: posts a pending change. The message to show, or empty.
+    std::string Save();
 
     const std::string& WorkingDirectory() const { return workingDirectory_; }
-    bool IsOpen() const { return open_; }
+    bool IsOpen() const { return store_ != nullptr; }
+
+    // The flights table; only while open.
+    FlightsTable& ClientDataSet1();
 
 private:
     std::string workingDirectory_;
-    bool open_ = false;
+    struct Store;  // the flights library's data module
+    std::unique_ptr<Store> store_;
 };
 
 }  // namespace kestrova::ui

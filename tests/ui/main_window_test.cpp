@@ -16,6 +16,7 @@
 #include "ui/credits_scroller.h"
 #include "ui/navigation_bar.h"
 #include "ui/screen.h"
+#include "platform/platform.h"
 #include "ui/tdm.h"
 #include "ui/tfabout.h"
 #include "ui/tfmain.h"
@@ -193,6 +194,7 @@ private slots:
 
         WriteFileBytes(besideExecutable, "[General]\r\nPilot=FROM EXE DIR\r\n");
         TDM dm;
+        QCOMPARE(QString::fromStdString(dm.Open(kestrova::platform::CurrentDirectory())), QString());
         TFMain window(dm, options.settingsPath);
         QFile::remove(besideExecutable);
         QVERIFY(QDir::setCurrent(start));
@@ -204,6 +206,24 @@ private slots:
         QCOMPARE(report.fileName(), QString("Report.log"));
         QCOMPARE(QDir(report.absolutePath()).canonicalPath(), workDir);
         QCOMPARE(Context().pilotName, std::string("FROM EXE DIR"));
+        // The data module keeps its flights table there too, created empty.
+        QVERIFY(QFileInfo::exists(work.path() + "/Voli.cds"));
+        QVERIFY(dm.IsOpen());
+        QCOMPARE(QString::fromStdString(dm.Save()), QString());
+    }
+
+    void unreadableFlightsTableIsReportedAndLeftAlone() {
+        QTemporaryDir work;
+        QVERIFY(work.isValid());
+        const QString path = work.path() + "/Voli.cds";
+        WriteFileBytes(path, "not a flights table");
+        TDM dm;
+        QCOMPARE(QString::fromStdString(dm.Open(work.path().toStdString())), QString("Cannot open file Voli.cds"));
+        QCOMPARE(QString::fromStdString(dm.Save()),
+                 QString("ClientDataSet1: Cannot perform this operation on a closed dataset"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("not a flights table"));
     }
 
     void commandLine() {
