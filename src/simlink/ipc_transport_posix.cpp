@@ -110,15 +110,16 @@ bool Exchange(int fd, uint32_t message, uint16_t atom, const std::string& name, 
 class PosixTransport final : public IpcTransport {
 public:
     SimWindow FindSimulatorWindow(const std::string& windowClass) override {
-        // The window is there when its socket accepts a connection and answers a ping.
+        // The window is there when its socket accepts a connection and says
+        // which simulator instance it is.
         const std::string path = posixwire::WindowSocketPath(windowClass);
         const int fd = ConnectTo(path);
         if (fd < 0) return {};
-        uint32_t reply = 0;
-        const bool answered = Exchange(fd, posixwire::kPingMessage, 0, {}, 2000, reply) && reply == 1;
+        uint32_t instance = 0;
+        const bool answered = Exchange(fd, posixwire::kHelloMessage, 0, {}, 2000, instance) && instance != 0;
         ::close(fd);
         if (!answered) return {};
-        return SimWindow{1, path};
+        return SimWindow{instance, path};
     }
 
     uint32_t RegisterMessage(const char* name) override {
@@ -179,6 +180,13 @@ public:
             connection_ = ConnectTo(window.address);
             if (connection_ < 0) return false;
             connectedTo_ = window.address;
+            // Only the simulator instance the window was found on will do.
+            uint32_t instance = 0;
+            if (!Exchange(connection_, posixwire::kHelloMessage, 0, {}, timeoutMs, instance) ||
+                instance != window.handle) {
+                ReleaseWindow();
+                return false;
+            }
         }
         if (Exchange(connection_, message, atom, posixwire::SharedMemoryName(name->second), timeoutMs, reply))
             return true;

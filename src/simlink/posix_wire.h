@@ -8,14 +8,16 @@
 // frame from the client, answered by one 32-bit word:
 //   u32 message id, u32 atom, u32 name length (<= kMaxBlockNameLength), name bytes
 // The name is that of the shared-memory block ("/" + the block name). A frame
-// with message id 0 and an empty name is a ping, answered with 1.
+// with message id 0 and an empty name is a hello, answered with the server's
+// instance number: a simulator started again is a new window, as on Windows,
+// so a link made with the old one must not carry on with the new one.
 // All words little-endian.
 namespace kestrova::posixwire {
 
 // The id RegisterMessage gives the request message on POSIX; within the
 // range Windows uses for registered messages.
 inline constexpr uint32_t kRequestMessage = 0xC0A5;
-inline constexpr uint32_t kPingMessage = 0;
+inline constexpr uint32_t kHelloMessage = 0;
 inline constexpr uint32_t kMaxBlockNameLength = 200;
 inline constexpr uint32_t kFrameHeaderSize = 12;
 

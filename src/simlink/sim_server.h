@@ -86,6 +86,7 @@ private:
     std::string windowClass_;
     std::string socketPath_;
     int listenFd_ = -1;
+    uint32_t instance_ = 0;
     int wakePipe_[2] = {-1, -1};
     std::thread thread_;
     std::vector<Client*> clients_;

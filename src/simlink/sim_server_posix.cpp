@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <random>
 
 #include "simlink/ipc_client.h"
 #include "simlink/posix_wire.h"
@@ -112,6 +113,12 @@ std::string SimServer::Start() {
         ::unlink(socketPath_.c_str());
         return "cannot create a pipe";
     }
+    // A new number for every start, never 0.
+    std::random_device random;
+    do {
+        instance_ = random() ^ static_cast<uint32_t>(::getpid()) ^
+                    static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    } while (instance_ == 0);
     thread_ = std::thread(&SimServer::Serve, this);
     return {};
 }
@@ -199,8 +206,8 @@ bool SimServer::HandleFrame(Client& client) {
     std::string name(length, '\0');
     if (length > 0 && !ReadFull(client.fd, reinterpret_cast<uint8_t*>(name.data()), length)) return false;
 
-    if (message == posixwire::kPingMessage && name.empty()) {
-        SendWord(client.fd, 1);
+    if (message == posixwire::kHelloMessage && name.empty()) {
+        SendWord(client.fd, instance_);
         return true;
     }
     if (message != posixwire::kRequestMessage || !ValidBlockName(name)) {

@@ -290,5 +290,21 @@ TEST_F(IpcClientLocalTest, SimulatorGoneFailsTheTransaction) {
     EXPECT_FALSE(FindSimulatorWindow(kFsInfo.windowClass));
 }
 
+TEST_F(IpcClientLocalTest, LinkDoesNotCarryOnWithARestartedSimulator) {
+    ASSERT_TRUE(IpcOpen(window_, 65536, 2000));
+    server_.Stop();
+    SimServer again;
+    ASSERT_EQ(again.Start(), "");
+    ASSERT_TRUE(IpcBegin());
+    EXPECT_FALSE(IpcProcess());  // the old window is gone, as a closed window would be
+    EXPECT_EQ(again.RequestCount(), 0u);
+    IpcClose();
+    const SimWindow fresh = FindSimulatorWindow(kFsInfo.windowClass);
+    ASSERT_TRUE(fresh);
+    ASSERT_TRUE(IpcOpen(fresh, 65536, 2000));
+    ASSERT_TRUE(IpcBegin());
+    EXPECT_TRUE(IpcProcess());
+}
+
 }  // namespace
 }  // namespace kestrova

@@ -85,15 +85,17 @@ public:
     Child(const std::vector<std::string>& argv, const std::string& directory = {}) {
         int in[2], out[2], err[2];
         if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return;
+        // Everything is made ready before the fork: the child of a process with
+        // other threads must not allocate before exec.
+        std::vector<char*> args;
+        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
         pid_ = ::fork();
         if (pid_ == 0) {
             ::dup2(in[0], 0);
             ::dup2(out[1], 1);
             ::dup2(err[1], 2);
             if (!directory.empty() && ::chdir(directory.c_str()) != 0) ::_exit(126);
-            std::vector<char*> args;
-            for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-            args.push_back(nullptr);
             ::execv(args[0], args.data());
             ::_exit(127);
         }
