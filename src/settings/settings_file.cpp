@@ -65,7 +65,7 @@ std::string OneLine(const std::string& value) {
 
 struct IniText {
     std::vector<std::string> lines;
-    std::string lineEnd = "\r\n";
+    bool lfOnly = false;  // a file with LF ends is written back with LF ends
 };
 
 IniText Load(const std::string& path) {
@@ -73,14 +73,15 @@ IniText Load(const std::string& path) {
     std::string contents;
     if (!platform::ReadWholeFile(path, contents)) return ini;
     const auto lf = contents.find('\n');
-    if (lf != std::string::npos && (lf == 0 || contents[lf - 1] != '\r')) ini.lineEnd = "\n";
+    if (lf != std::string::npos && (lf == 0 || contents[lf - 1] != '\r')) ini.lfOnly = true;
     ini.lines = SplitLines(contents);
     return ini;
 }
 
 void Store(const std::string& path, const IniText& ini) {
     std::string text;
-    for (const auto& l : ini.lines) text += l + ini.lineEnd;
+    const std::string_view lineEnd = ini.lfOnly ? "\n" : "\r\n";
+    for (const auto& l : ini.lines) text.append(l).append(lineEnd);
     if (platform::ReplaceFileAtomically(path, text) != 0)
         throw Error(msg::Format(msg::kUnableToWrite, path));
 }
