@@ -1,35 +1,17 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 
+#include "../common/test_files.h"
 #include "platform/platform.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Result {
-    int exitCode = -1;
-    std::string out;
-};
-
-// Runs the command line under sh and gathers standard output (and standard
-// error when asked).
-Result RunShell(const std::string& command) {
-    Result r;
-    FILE* p = ::popen(command.c_str(), "r");
-    if (p == nullptr) return r;
-    std::array<char, 4096> buf {};
-    size_t n = 0;
-    while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
-    const int status = ::pclose(p);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
+using Result = kestrova::test_support::ShellResult;
+using kestrova::test_support::RunShell;
 
 class CliSettings : public ::testing::Test {
 protected:

@@ -28,8 +28,8 @@ std::string Quote(const std::string& s) {
 
 // Runs kestrova-cli with its temporary directory and recycle bin inside dir.
 CliRun Cli(const TempDir& dir, const std::vector<std::string>& args) {
-    std::string command = "cd " + Quote(dir.Path()) + " && TMPDIR=" + Quote(dir.Path()) +
-                          " HOME=" + Quote(dir.Path()) + " XDG_DATA_HOME=" + Quote(dir.File("share")) + " " +
+    std::string command = "cd " + Quote(dir.path()) + " && TMPDIR=" + Quote(dir.path()) +
+                          " HOME=" + Quote(dir.path()) + " XDG_DATA_HOME=" + Quote(dir.File("share")) + " " +
                           Quote(KESTROVA_CLI) + " convert";
     for (const auto& a : args) command += " " + Quote(a);
     command += " >" + Quote(dir.File("out.txt")) + " 2>" + Quote(dir.File("err.txt"));
@@ -42,7 +42,7 @@ CliRun Cli(const TempDir& dir, const std::vector<std::string>& args) {
 }
 
 std::string TempOutput(const TempDir& dir, const std::string& name) {
-    return dir.Path() + "/kestrova-" + std::to_string(::geteuid()) + "/" + name;
+    return dir.path() + "/kestrova-" + std::to_string(::geteuid()) + "/" + name;
 }
 
 TEST(CliConvert, PrintsThePathOfTheConvertedFile) {

@@ -162,9 +162,9 @@ TEST(FsnConversions, NoFileWhenThePlanCannotBeReadOrTheFileCreated) {
         std::string error;
     };
     const std::vector<Row> rows = {
-        {&FpfToFsn, dir.File("absent.fpf"), dir.Path(), "Cannot open file " + dir.File("absent.fpf")},
-        {&FltToFsn, dir.File("absent.flt"), dir.Path(), "Cannot open file " + dir.File("absent.flt")},
-        {&FpfToFsn, Fixture("fpf-count-invalid.fpf"), dir.Path(), "'1x' is not a valid integer value"},
+        {&FpfToFsn, dir.File("absent.fpf"), dir.path(), "Cannot open file " + dir.File("absent.fpf")},
+        {&FltToFsn, dir.File("absent.flt"), dir.path(), "Cannot open file " + dir.File("absent.flt")},
+        {&FpfToFsn, Fixture("fpf-count-invalid.fpf"), dir.path(), "'1x' is not a valid integer value"},
         {&FltToFsn, Fixture("flt-route.flt"), dir.File("missing"),
          "Cannot create file " + dir.File("missing") + "/Altam.fsn"},
     };

@@ -124,7 +124,7 @@ TEST(FpfToPrg, FailuresBeforeTheLoopLeaveAnEmptyFileAndNoResult) {
         WriteBytes(dir.File("FS98.prg"), "old content");
         SetConversionResult("", 0);
         try {
-            FpfToPrg(plan, dir.Path());
+            FpfToPrg(plan, dir.path());
             ADD_FAILURE() << plan;
         } catch (const Error& e) {
             EXPECT_EQ(std::string(e.what()), error);

@@ -10,22 +10,23 @@
 #include <string>
 #include <vector>
 
+#include "../common/test_files.h"
 #include "conversion/conversions.h"
 #include "core/error.h"
 
 namespace kestrova::conversion::testing {
 
-inline std::string Fixture(const std::string& name) { return std::string(FIXTURE_DIR) + "/" + name; }
+using test_support::ReadBytes;
+using test_support::RunShell;
+using test_support::ShellResult;
+using test_support::TempDir;
 
-inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
+// Writes a file the test needs, failing the test when it cannot.
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
+    ASSERT_TRUE(test_support::WriteBytes(path, bytes)) << path;
 }
+
+inline std::string Fixture(const std::string& name) { return std::string(FIXTURE_DIR) + "/" + name; }
 
 // Lines joined with CR LF after each, the form of every text output.
 inline std::string CrLf(const std::vector<std::string>& lines) {
@@ -64,28 +65,6 @@ inline ::testing::AssertionResult SameBytes(const std::string& actual, const std
     }
 }
 
-// A fresh private directory, removed with everything in it at the end.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kestrova-conv-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a test directory");
-        path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::string& Path() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
-
 // One conversion call with everything a test looks at afterwards.
 struct RunOutcome {
     ConversionReport report;
@@ -101,7 +80,7 @@ inline RunOutcome RunConversion(Conversion convert, const std::string& planPath,
     SetConversionResult("", 0);
     RunOutcome outcome;
     try {
-        outcome.report = convert(planPath, dir.Path());
+        outcome.report = convert(planPath, dir.path());
     } catch (const Error& e) {
         outcome.error = e.what();
     }

@@ -30,7 +30,7 @@ std::string Quote(const std::string& text) {
 // Runs kestrova-cli in the directory, under the C locale.
 CliResult RunCli(const TempDir& dir, const std::vector<std::string>& args) {
     TempDir capture;
-    std::string command = "cd " + Quote(dir.Path()) + " && LC_ALL=C " + Quote(KESTROVA_CLI);
+    std::string command = "cd " + Quote(dir.path()) + " && LC_ALL=C " + Quote(KESTROVA_CLI);
     for (const auto& a : args) command += " " + Quote(a);
     command += " >" + Quote(capture.File("out")) + " 2>" + Quote(capture.File("err"));
     const int raw = std::system(command.c_str());
@@ -46,7 +46,7 @@ const std::string kPlan4 = "NAVIGATION LOG\r\nLIML 045\xB0 12 NM\r\n\r\nEND\r\n"
 class FlightsCliTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        FlightsTable table = FlightsTable::Open(dir.Path());
+        FlightsTable table = FlightsTable::Open(dir.path());
         ASSERT_TRUE(table.IsOpen());
         table.InsertFlight("LX200", "LSZH LIRF", "plan 1\r\n", "B");
         table.InsertFlight("AZ100", "LIRF LIML", "AZ100 LOG\r\nEND");

@@ -36,7 +36,7 @@ int InChild(const std::function<int()>& body) {
 // change to fail, and the file to keep exactly the bytes it had.
 void ExpectClosedAndUntouched(const TempDir& dir, const std::string& before) {
     {
-        TDM dm(dir.Path());
+        TDM dm(dir.path());
         FlightsTable& table = dm.ClientDataSet1();
         EXPECT_FALSE(table.IsOpen());
         EXPECT_EQ(table.OpenError(), "Cannot open file Voli.cds");
@@ -55,7 +55,7 @@ void ExpectClosedAndUntouched(const TempDir& dir, const std::string& before) {
 std::string MakeTableBytes(int flights) {
     TempDir dir;
     {
-        FlightsTable table = FlightsTable::Open(dir.Path());
+        FlightsTable table = FlightsTable::Open(dir.path());
         for (int i = 0; i < flights; ++i)
             table.InsertFlight("AZ" + std::to_string(i), "LIRF LIML", std::string(300, static_cast<char>('A' + i % 26)));
     }
@@ -65,14 +65,14 @@ std::string MakeTableBytes(int flights) {
 TEST(FlightsFile, InsertSurvivesAKilledProcess) {
     TempDir dir;
     const int status = InChild([&] {
-        FlightsTable table = FlightsTable::Open(dir.Path());
+        FlightsTable table = FlightsTable::Open(dir.path());
         table.InsertFlight("AZ100", "LIRF LIML", "NAVIGATION LOG\r\n");
         table.InsertFlight("None", "LIML LIRF", "second\r\n");
         ::raise(SIGKILL);  // no destructor, no close
         return 0;
     });
     ASSERT_EQ(status, 128 + SIGKILL);
-    FlightsTable table = FlightsTable::Open(dir.Path());
+    FlightsTable table = FlightsTable::Open(dir.path());
     ASSERT_TRUE(table.IsOpen()) << table.OpenError();
     ASSERT_EQ(table.RecordCount(), 2);
     EXPECT_EQ(table.ReadRecord(1)->plan, "NAVIGATION LOG\r\n");
@@ -80,7 +80,7 @@ TEST(FlightsFile, InsertSurvivesAKilledProcess) {
 
     // The same for an edit and a delete.
     ASSERT_EQ(InChild([&] {
-                  FlightsTable t = FlightsTable::Open(dir.Path());
+                  FlightsTable t = FlightsTable::Open(dir.path());
                   t.MoveTo(1);
                   t.SetField(FlightField::Type, "B");
                   t.Post();
@@ -90,7 +90,7 @@ TEST(FlightsFile, InsertSurvivesAKilledProcess) {
                   return 0;
               }),
               7);
-    FlightsTable after = FlightsTable::Open(dir.Path());
+    FlightsTable after = FlightsTable::Open(dir.path());
     EXPECT_EQ(after.RecordCount(), 1);
     EXPECT_EQ(after.ReadRecord(1)->type, "B");
 }
@@ -100,7 +100,7 @@ TEST(FlightsFile, InsertSurvivesAKilledProcess) {
 TEST(FlightsFile, InterruptedCommitIsRolledBack) {
     TempDir dir;
     {
-        FlightsTable table = FlightsTable::Open(dir.Path());
+        FlightsTable table = FlightsTable::Open(dir.path());
         for (int i = 0; i < 300; ++i) table.InsertFlight("ID" + std::to_string(i), "D", std::string(2000, 'p'));
     }
     const int status = InChild([&] {
@@ -115,7 +115,7 @@ TEST(FlightsFile, InterruptedCommitIsRolledBack) {
     ASSERT_EQ(status, 128 + SIGKILL);
     ASSERT_TRUE(std::filesystem::exists(dir.File("Voli.cds-journal")));
 
-    FlightsTable table = FlightsTable::Open(dir.Path());
+    FlightsTable table = FlightsTable::Open(dir.path());
     ASSERT_TRUE(table.IsOpen()) << table.OpenError();
     EXPECT_EQ(table.RecordCount(), 300);
     EXPECT_EQ(table.ReadRecord(150)->plan, std::string(2000, 'p'));
@@ -159,7 +159,7 @@ TEST(FlightsFile, UnreadableFileIsLeftByteForByte) {
 TEST(FlightsFile, DirectoryNamedLikeTheTableGivesClosedTable) {
     TempDir dir;
     std::filesystem::create_directory(dir.File("Voli.cds"));
-    FlightsTable table = FlightsTable::Open(dir.Path());
+    FlightsTable table = FlightsTable::Open(dir.path());
     EXPECT_FALSE(table.IsOpen());
     EXPECT_EQ(table.OpenError(), "Cannot open file Voli.cds");
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("Voli.cds")));
@@ -168,11 +168,11 @@ TEST(FlightsFile, DirectoryNamedLikeTheTableGivesClosedTable) {
 TEST(FlightsFile, FileNameIsMatchedWithoutLetterCase) {
     TempDir dir;
     {
-        FlightsTable table = FlightsTable::Open(dir.Path());
+        FlightsTable table = FlightsTable::Open(dir.path());
         table.InsertFlight("AZ100", "LIRF LIML", "log\r\n");
     }
     std::filesystem::rename(dir.File("Voli.cds"), dir.File("VOLI.CDS"));
-    FlightsTable table = FlightsTable::Open(dir.Path());
+    FlightsTable table = FlightsTable::Open(dir.path());
     ASSERT_TRUE(table.IsOpen());
     EXPECT_EQ(table.RecordCount(), 1);
     EXPECT_FALSE(std::filesystem::exists(dir.File("Voli.cds")));
@@ -190,12 +190,12 @@ TEST(FlightsFile, FileWithoutPermissionGivesClosedTable) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        std::filesystem::permissions(dir.Path(), std::filesystem::perms::all);
+        std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
         WriteBytes(dir.File("Voli.cds"), table);
         ::chmod(dir.File("Voli.cds").c_str(), c.mode);
         const int status = InChild([&] {
             if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 3;
-            FlightsTable t = FlightsTable::Open(dir.Path());
+            FlightsTable t = FlightsTable::Open(dir.path());
             if (t.IsOpen()) return 1;
             if (t.OpenError() != "Cannot open file Voli.cds") return 2;
             return 0;

@@ -46,12 +46,12 @@ int64_t CurrentRowid(FlightsTable& table) {
 class FlightsTableTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        table = FlightsTable::Open(dir.Path());
+        table = FlightsTable::Open(dir.path());
         ASSERT_TRUE(table.IsOpen()) << table.OpenError();
     }
     FlightsTable Reopen() {
         table = FlightsTable();
-        return FlightsTable::Open(dir.Path());
+        return FlightsTable::Open(dir.path());
     }
 
     TempDir dir;
@@ -69,7 +69,7 @@ TEST_F(FlightsTableTest, MissingFileIsCreatedAsEmptyTable) {
     EXPECT_FALSE(table.FindNearest("A"));
     EXPECT_FALSE(table.Delete());
     // Only the table file stays behind: no temporary or journal.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 TEST_F(FlightsTableTest, StoredTextsAreCutToTheirFieldsAndKeptByteForByte) {
@@ -337,7 +337,7 @@ TEST_F(FlightsTableTest, RecordLeavingTheFilterGivesWayToTheNextVisible) {
 TEST(FlightsClosedTable, EveryOperationReportsTheClosedDataset) {
     TempDir dir;
     WriteBytes(dir.File("Voli.cds"), "not a table\r\n");
-    FlightsTable table = FlightsTable::Open(dir.Path());
+    FlightsTable table = FlightsTable::Open(dir.path());
     ASSERT_FALSE(table.IsOpen());
     EXPECT_EQ(table.OpenError(), "Cannot open file Voli.cds");
 
@@ -365,7 +365,7 @@ TEST(FlightsClosedTable, EveryOperationReportsTheClosedDataset) {
         {"Post", [&] { table.Post(); }},
         {"Cancel", [&] { table.Cancel(); }},
         {"Delete", [&] { table.Delete(); }},
-        {"SaveToReportLog", [&] { SaveToReportLog(table, dir.Path(), "log\r\n"); }},
+        {"SaveToReportLog", [&] { SaveToReportLog(table, dir.path(), "log\r\n"); }},
     };
     for (const auto& [name, operation] : operations) {
         SCOPED_TRACE(name);
@@ -383,20 +383,20 @@ TEST(FlightsClosedTable, EveryOperationReportsTheClosedDataset) {
 TEST(FlightsDataModule, ShutdownPostsChangedEditAndReportsClosedTable) {
     TempDir dir;
     {
-        TDM dm(dir.Path());
+        TDM dm(dir.path());
         EXPECT_EQ(dm.OpenMessage(), "");
         dm.ClientDataSet1().InsertFlight("AZ100", "LIRF LIML", "log\r\n");
         dm.ClientDataSet1().SetField(FlightField::Type, "B");
         EXPECT_EQ(dm.Shutdown(), "");
     }
     {
-        TDM dm(dir.Path());
+        TDM dm(dir.path());
         EXPECT_EQ(dm.ClientDataSet1().ReadRecord(1)->type, "B");
         dm.ClientDataSet1().SetField(FlightField::Type, "T");
         // Destroyed without an explicit shutdown: still posted.
     }
     {
-        TDM dm(dir.Path());
+        TDM dm(dir.path());
         EXPECT_EQ(dm.ClientDataSet1().ReadRecord(1)->type, "T");
         dm.ClientDataSet1().Edit();  // nothing changed: dropped, not posted
         EXPECT_EQ(dm.Shutdown(), "");
@@ -404,7 +404,7 @@ TEST(FlightsDataModule, ShutdownPostsChangedEditAndReportsClosedTable) {
 
     TempDir bad;
     WriteBytes(bad.File("Voli.cds"), "x");
-    TDM dm(bad.Path());
+    TDM dm(bad.path());
     EXPECT_EQ(dm.OpenMessage(), "Cannot open file Voli.cds");
     EXPECT_EQ(dm.Shutdown(), kClosed);
     EXPECT_EQ(ReadBytes(bad.File("Voli.cds")), "x");
@@ -423,22 +423,22 @@ TEST(FlightsSaveToReportLog, WritesEveryLineWithCrLf) {
         {"empty", "", ""},
     };
     TempDir dir;
-    FlightsTable table = FlightsTable::Open(dir.Path());
+    FlightsTable table = FlightsTable::Open(dir.path());
     ASSERT_TRUE(table.IsOpen());
     WriteBytes(dir.File("Report.log"), "old log\r\n");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        SaveToReportLog(table, dir.Path(), c.log);
+        SaveToReportLog(table, dir.path(), c.log);
         EXPECT_EQ(ReadBytes(dir.File("Report.log")), c.expected);
     }
 }
 
 TEST(FlightsSaveToReportLog, UnwritableReportLogGivesCannotCreateFile) {
     TempDir dir;
-    FlightsTable table = FlightsTable::Open(dir.Path());
+    FlightsTable table = FlightsTable::Open(dir.path());
     std::filesystem::create_directory(dir.File("Report.log"));
     try {
-        SaveToReportLog(table, dir.Path(), "log\r\n");
+        SaveToReportLog(table, dir.path(), "log\r\n");
         ADD_FAILURE() << "no error";
     } catch (const Error& e) {
         EXPECT_EQ(std::string(e.what()), "Cannot create file " + dir.File("Report.log"));

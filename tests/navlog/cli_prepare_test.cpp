@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
-#include <cstdio>
 
 #include "navlog_test_support.h"
+#include "../common/test_files.h"
 #include "platform/platform.h"
 
 using navlog_test::Fixture;
@@ -14,27 +12,13 @@ using navlog_test::TempDir;
 
 namespace {
 
-struct Result {
-    int exitCode = -1;
-    std::string out;
-};
-
-Result RunShell(const std::string& command) {
-    Result r;
-    FILE* p = ::popen(command.c_str(), "r");
-    if (p == nullptr) return r;
-    std::array<char, 4096> buf {};
-    size_t n = 0;
-    while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
-    const int status = ::pclose(p);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
+using Result = kestrova::test_support::ShellResult;
+using kestrova::test_support::RunShell;
 
 class CliPrepare : public ::testing::Test {
 protected:
     void SetUp() override {
-        navlog_test::WriteBytes(dir / "pilot.ini", "[General]\r\nPilot=MARIO ROSSI\r\nPilotID=AZ0123\r\nPilotNum=42\r\n");
+        navlog_test::WriteBytes(dir.File("pilot.ini"), "[General]\r\nPilot=MARIO ROSSI\r\nPilotID=AZ0123\r\nPilotNum=42\r\n");
     }
     // Runs kestrova-cli in the temporary working directory; standard error
     // joins standard output.
@@ -42,7 +26,7 @@ protected:
         return RunShell("cd '" + dir.path() + "' && LC_ALL=C XDG_DATA_HOME='" + dir.path() + "/xdg' '" KESTROVA_CLI
                         "' --settings '" + dir.path() + "/pilot.ini' " + args + " 2>&1");
     }
-    std::string ReportLog() const { return dir / "Report.log"; }
+    std::string ReportLog() const { return dir.File("Report.log"); }
     TempDir dir;
 };
 
@@ -59,7 +43,7 @@ TEST_F(CliPrepare, WritesReportLogInTheCurrentDirectory) {
         EXPECT_EQ(r.exitCode, 0) << r.out;
         EXPECT_TRUE(SameAsFixture(std::string(c.fixture) + ".expected.log", ReportLog()));
     }
-    EXPECT_FALSE(kestrova::platform::FileExists(dir / "Voli.cds"));
+    EXPECT_FALSE(kestrova::platform::FileExists(dir.File("Voli.cds")));
 }
 
 TEST_F(CliPrepare, FailuresPrintTheMessageAndKeepReportLog) {
@@ -113,12 +97,12 @@ TEST_F(CliPrepare, StoreAddsTheLogToTheFlightsTable) {
 
 TEST_F(CliPrepare, AnUnreadableFlightsFileStopsTheStoreBeforeAnythingIsWritten) {
     const std::string garbage = "this is no flights table\r\n";
-    navlog_test::WriteBytes(dir / "Voli.cds", garbage);
+    navlog_test::WriteBytes(dir.File("Voli.cds"), garbage);
     const Result r = Cli("prepare winplanner '" + Fixture("wp_basic.txt") + "' --date 12/04/01 --store AZ1");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.out.find("Cannot open file Voli.cds"), std::string::npos) << r.out;
     EXPECT_FALSE(kestrova::platform::FileExists(ReportLog()));
-    EXPECT_EQ(ReadBytes(dir / "Voli.cds"), garbage);
+    EXPECT_EQ(ReadBytes(dir.File("Voli.cds")), garbage);
 }
 
 }  // namespace

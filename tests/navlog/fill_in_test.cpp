@@ -22,7 +22,7 @@ std::vector<std::string> HeadAndTail() {
 
 class FillIn : public ::testing::Test {
 protected:
-    void SetUp() override { record.scratchPath = dir / "tmpScratch"; }
+    void SetUp() override { record.scratchPath = dir.File("tmpScratch"); }
     std::vector<std::string> Scratch() { return ReadScratch(record); }
     TempDir dir;
     WorkingRecord record;
@@ -165,7 +165,7 @@ TEST_F(FillIn, NoFlightMinutesStopsTheFuelStepAndKeepsTheScratchFile) {
 }
 
 TEST_F(FillIn, ScratchFileFailuresNameThePath) {
-    record.scratchPath = dir / "missing-folder/tmpX";
+    record.scratchPath = dir.File("missing-folder/tmpX");
     try {
         FillRouteAndDate(HeadAndTail(), record, "12/04/01");
         ADD_FAILURE() << "no error";

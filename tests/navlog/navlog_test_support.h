@@ -8,49 +8,29 @@
 #include <string>
 #include <vector>
 
+#include "../common/test_files.h"
 #include "core/app_context.h"
 #include "core/lines.h"
 #include "platform/platform.h"
 
 namespace navlog_test {
 
+using kestrova::test_support::ReadBytes;
+using kestrova::test_support::RunShell;
+using kestrova::test_support::ShellResult;
+using kestrova::test_support::TempDir;
+
+// Writes a file the test needs, failing the test when it cannot.
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+    ASSERT_TRUE(kestrova::test_support::WriteBytes(path, bytes)) << path;
+}
+
 namespace fs = std::filesystem;
-
-// A fresh directory per test, removed afterwards.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "kestrova-navlog-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::permissions(path_, fs::perms::owner_all, ec);
-        fs::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
 
 inline std::string Fixture(const std::string& name) { return std::string(FIXTURE_DIR) + "/" + name; }
 
-inline std::string ReadBytes(const std::string& path) {
-    std::string s;
-    EXPECT_TRUE(kestrova::platform::ReadWholeFile(path, s)) << path;
-    return s;
-}
-
 inline std::vector<std::string> FixtureLines(const std::string& name) {
     return kestrova::SplitLines(ReadBytes(Fixture(name)));
-}
-
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-    ASSERT_EQ(kestrova::platform::ReplaceFileAtomically(path, bytes), 0) << path;
 }
 
 // Byte-for-byte comparison that names the first differing line (line ends included).

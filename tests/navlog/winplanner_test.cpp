@@ -27,7 +27,7 @@ protected:
         state.s = lines;
     }
     void Prepare() { WinPlanner(state, context, locale, navlog_test::kDate); }
-    std::string ReportLog() const { return dir / "Report.log"; }
+    std::string ReportLog() const { return dir.File("Report.log"); }
 
     TempDir dir;
     AppContext context;

@@ -8,6 +8,7 @@
 
 #include "core/error.h"
 #include "platform/platform.h"
+#include "../common/test_files.h"
 #include "../common/unprivileged.h"
 
 namespace fs = std::filesystem;
@@ -15,23 +16,7 @@ using namespace kestrova;
 
 namespace {
 
-// A fresh directory per test, removed afterwards.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "kestrova-test-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::permissions(path_, fs::perms::owner_all, ec);
-        fs::remove_all(path_, ec);
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
+using test_support::TempDir;
 
 std::string Slurp(const std::string& path) {
     std::string s;

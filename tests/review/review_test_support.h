@@ -10,45 +10,20 @@
 #include <string>
 #include <vector>
 
+#include "../common/test_files.h"
 #include "core/lines.h"
 #include "platform/platform.h"
 
 namespace kestrova::review::testing {
 
-// A fresh directory under the system's temporary directory, removed afterwards.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kestrova-review-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
+using test_support::ReadBytes;
+using test_support::RunShell;
+using test_support::ShellResult;
+using test_support::TempDir;
 
-    const std::string& path() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
-
+// Writes a file the test needs, failing the test when it cannot.
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-    ASSERT_TRUE(out.good()) << path;
-}
-
-inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    ASSERT_TRUE(test_support::WriteBytes(path, bytes)) << path;
 }
 
 inline std::string FixturePath(const std::string& name) { return std::string(FIXTURE_DIR) + "/" + name; }
