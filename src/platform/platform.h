@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,6 +55,18 @@ bool ReadWholeFile(const std::string& path, std::string& contents);
 // the directory. On failure the old file is untouched and no temporary stays;
 // returns 0 or the errno of the failed step.
 int ReplaceFileAtomically(const std::string& path, std::string_view contents);
+
+// The same, running beforeReplace once the new content is durable beside the
+// file and before it takes the file's place (to keep the old one as a backup).
+int ReplaceFileAtomically(const std::string& path, std::string_view contents,
+                          const std::function<void()>& beforeReplace);
+
+// Gives the file a second name (a hard link), or moves it there where links
+// are not supported; an existing file of that name is replaced. False when
+// neither worked. Nothing happens when both names already are the same file.
+bool LinkOrMove(const std::string& from, const std::string& to);
+
+bool IsDirectory(const std::string& path);
 
 // Lines of a text file (CR LF, LF or CR ends). Throws Error("Cannot open file <path>").
 std::vector<std::string> LoadLines(const std::string& path);

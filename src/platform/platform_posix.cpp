@@ -283,6 +283,11 @@ bool ReadWholeFile(const std::string& path, std::string& contents) {
 }
 
 int ReplaceFileAtomically(const std::string& path, std::string_view contents) {
+    return ReplaceFileAtomically(path, contents, {});
+}
+
+int ReplaceFileAtomically(const std::string& path, std::string_view contents,
+                          const std::function<void()>& beforeReplace) {
     const std::string dir = DirectoryOf(path);
     const auto slash = path.find_last_of('/');
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -301,6 +306,7 @@ int ReplaceFileAtomically(const std::string& path, std::string_view contents) {
     int error = 0;
     if (!WriteAll(fd, contents) || ::fsync(fd) != 0) error = errno;
     if (::close(fd) != 0 && error == 0) error = errno;
+    if (error == 0 && beforeReplace) beforeReplace();
     if (error == 0 && ::rename(temp.c_str(), path.c_str()) != 0) error = errno;
     if (error != 0) {
         ::unlink(temp.c_str());
@@ -312,6 +318,19 @@ int ReplaceFileAtomically(const std::string& path, std::string_view contents) {
         ::close(dfd);
     }
     return 0;
+}
+
+bool LinkOrMove(const std::string& from, const std::string& to) {
+    struct stat a {}, b {};
+    if (::stat(from.c_str(), &a) == 0 && ::stat(to.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino)
+        return true;
+    ::unlink(to.c_str());
+    return ::link(from.c_str(), to.c_str()) == 0 || ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 std::string ErrorText(int error) { return std::strerror(error); }

@@ -168,6 +168,11 @@ bool ReadWholeFile(const std::string& path, std::string& contents) {
 }
 
 int ReplaceFileAtomically(const std::string& path, std::string_view contents) {
+    return ReplaceFileAtomically(path, contents, {});
+}
+
+int ReplaceFileAtomically(const std::string& path, std::string_view contents,
+                          const std::function<void()>& beforeReplace) {
     const std::string dir = DirectoryOf(path);
     char temp[MAX_PATH + 1];
     if (::GetTempFileNameA(dir.c_str(), "tmp", 0, temp) == 0) return EACCES;
@@ -186,12 +191,25 @@ int ReplaceFileAtomically(const std::string& path, std::string_view contents) {
     }
     ok = ::FlushFileBuffers(file) != 0 && ok;
     ok = ::CloseHandle(file) != 0 && ok;
+    if (ok && beforeReplace) beforeReplace();
     if (ok) ok = ::MoveFileExA(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
     if (!ok) {
         ::DeleteFileA(temp);
         return EIO;
     }
     return 0;
+}
+
+bool LinkOrMove(const std::string& from, const std::string& to) {
+    if (::_stricmp(from.c_str(), to.c_str()) == 0) return true;
+    ::DeleteFileA(to.c_str());
+    return ::CreateHardLinkA(to.c_str(), from.c_str(), nullptr) != 0 ||
+           ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool IsDirectory(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 std::string ErrorText(int error) { return std::strerror(error); }

@@ -1,6 +1,7 @@
 #include "review/log_save.h"
 
 #include "core/messages.h"
+#include "platform/platform.h"
 
 namespace kestrova::review {
 
@@ -17,5 +18,17 @@ std::string BackupFileName(const std::string& path) {
 }
 
 Error CannotCreateFile(std::string_view path) { return Error(msg::Format(msg::kCannotCreateFile, path)); }
+
+void SaveWithBackup(const std::string& path, std::string_view contents) {
+    if (platform::IsDirectory(path)) throw CannotCreateFile(path);
+    const bool exists = platform::FileExists(path);
+    // Nothing moves until the new content is safely on disk. A backup that
+    // cannot be made does not stop the save; the hard link keeps the previous
+    // version under the file's own name until the new one takes its place.
+    const int error = platform::ReplaceFileAtomically(path, contents, [&] {
+        if (exists) platform::LinkOrMove(path, BackupFileName(path));
+    });
+    if (error != 0) throw CannotCreateFile(path);
+}
 
 }  // namespace kestrova::review

@@ -22,7 +22,7 @@ std::string BackupFileName(const std::string& path);
 // written or put in place.
 void SaveWithBackup(const std::string& path, std::string_view contents);
 
-// Error("Cannot create file <path>"), shared by the platform parts of the save.
+// Error("Cannot create file <path>").
 Error CannotCreateFile(std::string_view path);
 
 }  // namespace kestrova::review
