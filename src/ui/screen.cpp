@@ -1,7 +1,9 @@
 #include "ui/screen.h"
 
 #include <QHideEvent>
+#include <QLabel>
 #include <QShowEvent>
+#include <QVBoxLayout>
 
 namespace kestrova::ui {
 
@@ -25,6 +27,14 @@ void Screen::hideEvent(QHideEvent* event) {
     if (event->spontaneous()) return;
     FormHide();
     emit Hidden();
+}
+
+void Screen::ShowPlaceholder(const QString& caption) {
+    auto* layout = new QVBoxLayout(this);
+    auto* label = new QLabel(caption, this);
+    label->setAlignment(Qt::AlignCenter);
+    label->setStyleSheet("color: #8090a0; font-size: 16pt;");
+    layout->addWidget(label);
 }
 
 }  // namespace kestrova::ui

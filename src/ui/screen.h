@@ -21,6 +21,9 @@ protected:
     virtual void FormShow() {}
     virtual void FormHide() {}
 
+    // A screen whose controls are still to come shows this caption, centred.
+    void ShowPlaceholder(const QString& caption);
+
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 };

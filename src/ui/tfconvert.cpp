@@ -1,16 +1,7 @@
 #include "ui/tfconvert.h"
 
-#include <QLabel>
-#include <QVBoxLayout>
-
 namespace kestrova::ui {
 
-TFConvert::TFConvert(QWidget* area) : Screen(QStringLiteral("Conversion Block"), area) {
-    auto* layout = new QVBoxLayout(this);
-    auto* caption = new QLabel(windowTitle(), this);
-    caption->setAlignment(Qt::AlignCenter);
-    caption->setStyleSheet("color: #8090a0; font-size: 16pt;");
-    layout->addWidget(caption);
-}
+TFConvert::TFConvert(QWidget* area) : Screen(QStringLiteral("Conversion Block"), area) { ShowPlaceholder(windowTitle()); }
 
 }  // namespace kestrova::ui

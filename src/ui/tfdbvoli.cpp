@@ -1,16 +1,7 @@
 #include "ui/tfdbvoli.h"
 
-#include <QLabel>
-#include <QVBoxLayout>
-
 namespace kestrova::ui {
 
-TFDBVoli::TFDBVoli(QWidget* area) : Screen(QStringLiteral("DBFlights"), area) {
-    auto* layout = new QVBoxLayout(this);
-    auto* caption = new QLabel(windowTitle(), this);
-    caption->setAlignment(Qt::AlignCenter);
-    caption->setStyleSheet("color: #8090a0; font-size: 16pt;");
-    layout->addWidget(caption);
-}
+TFDBVoli::TFDBVoli(QWidget* area) : Screen(QStringLiteral("DBFlights"), area) { ShowPlaceholder(windowTitle()); }
 
 }  // namespace kestrova::ui

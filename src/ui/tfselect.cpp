@@ -1,16 +1,7 @@
 #include "ui/tfselect.h"
 
-#include <QLabel>
-#include <QVBoxLayout>
-
 namespace kestrova::ui {
 
-TFSelect::TFSelect(QWidget* area) : Screen(QStringLiteral("Select Plan"), area) {
-    auto* layout = new QVBoxLayout(this);
-    auto* caption = new QLabel(windowTitle(), this);
-    caption->setAlignment(Qt::AlignCenter);
-    caption->setStyleSheet("color: #8090a0; font-size: 16pt;");
-    layout->addWidget(caption);
-}
+TFSelect::TFSelect(QWidget* area) : Screen(QStringLiteral("Select Plan"), area) { ShowPlaceholder(windowTitle()); }
 
 }  // namespace kestrova::ui
