@@ -18,20 +18,14 @@ void WritePlnHeader(TextOutput& out) {
 
 ACSREC PlnRecord(const PuntiVolo& waypoint) {
     std::string letter;
-    double value = 0.0;
     switch (waypoint.type) {
-        case 2:
-            letter = "V";
-            value = StrToInt(waypoint.frequency) / 100.0 + 100.0;
-            break;
-        case 4:
-            letter = "N";
-            value = StrToInt(waypoint.frequency) / 10.0;
-            break;
+        case 2: letter = "V"; break;
+        case 4: letter = "N"; break;
         case 6: letter = "A"; break;
         case 8: letter = "I"; break;
         default: letter = "U"; break;
     }
+    const double value = FpfFrequencyValue(waypoint);
     const bool blankIdentifier = waypoint.identifier.find_first_not_of(' ') == std::string::npos;
     const std::string identifier = blankIdentifier ? LeftChars(waypoint.name, 6) : waypoint.identifier;
     return MakeAcsRec(identifier, LeftChars(waypoint.name, 10) + letter + ":" + FormatGeneral(value),

@@ -120,4 +120,12 @@ void ForEachFltBlock(const PlanFile& plan, int32_t count,
     for (int32_t i = 0; i < count; ++i) hand(i, FltBlock(plan, 2 + 32 * static_cast<int64_t>(i)));
 }
 
+double FpfFrequencyValue(const PuntiVolo& waypoint) {
+    switch (waypoint.type) {
+        case 2: return StrToInt(waypoint.frequency) / 100.0 + 100.0;
+        case 4: return StrToInt(waypoint.frequency) / 10.0;
+        default: return 0.0;
+    }
+}
+
 }  // namespace kestrova::conversion

@@ -69,6 +69,11 @@ bool FpfLinesSuffice(const PlanFile& plan, int32_t count);
 // The block that starts on line `start`.
 PuntiVolo ReadFpfBlock(const PlanFile& plan, int64_t start);
 
+// The frequency of a VOR (type 2, hundredths of a megahertz above 100 MHz) or
+// an NDB (type 4, tenths of a kilohertz); 0 for every other type, whose
+// frequency text is never parsed. Throws the integer message for bad text.
+double FpfFrequencyValue(const PuntiVolo& waypoint);
+
 // Hands waypoints 0, 1, ... to `hand` in file order; stops after `count`
 // waypoints or when the next block would start on the last line or beyond.
 void ForEachFpfWaypoint(const PlanFile& plan, int32_t count,

@@ -10,24 +10,13 @@ namespace kestrova::conversion {
 
 ACSREC FpfAcsRecord(const PuntiVolo& waypoint) {
     std::string kind;
-    double value = 0.0;
     switch (waypoint.type) {
-        case 2:
-            kind = "VOR";
-            // Hundredths of a megahertz above 100 MHz.
-            value = StrToInt(waypoint.frequency) / 100.0 + 100.0;
-            break;
-        case 4:
-            kind = "NDB";
-            value = StrToInt(waypoint.frequency) / 10.0;
-            break;
-        case 8:
-            kind = "ISEC";
-            break;
-        default:
-            kind = "XXXX";
-            break;
+        case 2: kind = "VOR"; break;
+        case 4: kind = "NDB"; break;
+        case 8: kind = "ISEC"; break;
+        default: kind = "XXXX"; break;
     }
+    const double value = FpfFrequencyValue(waypoint);
     return MakeAcsRec(waypoint.identifier, LeftChars(waypoint.name, 10) + kind + ":" + FormatGeneral(value),
                       AcsFpfLatitude(waypoint.latitude), AcsFpfLongitude(waypoint.longitude), kind);
 }
