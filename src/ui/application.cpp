@@ -56,7 +56,7 @@ StartupOptions ParseStartupArguments(const QStringList& arguments) {
         const QString& arg = arguments[i];
         if (arg == "--help" || arg == "-h") {
             options.showHelp = true;
-        } else if (arg == "--settings" || arg == "--screenshot") {
+        } else if (arg == "--settings" || arg == "--screenshot" || arg == "--screen") {
             if (i + 1 >= arguments.size()) {
                 options.error = arg + " needs a file name";
                 return options;
@@ -64,6 +64,8 @@ StartupOptions ParseStartupArguments(const QStringList& arguments) {
             const QString value = arguments[++i];
             if (arg == "--settings")
                 options.settingsPath = value.toLocal8Bit().toStdString();
+            else if (arg == "--screen")
+                options.screen = value;
             else
                 options.screenshotPath = value;
         } else {
@@ -88,6 +90,14 @@ int RunKestrova(QApplication& app, const StartupOptions& options) {
     {
         TFMain window(dm, options.settingsPath);
         QObject::connect(&instance, &SingleInstance::RaiseRequested, &window, &TFMain::BringToFront);
+        if (!options.screen.isEmpty()) {
+            if (window.Registry().Find(options.screen) == nullptr) {
+                qWarning("kestrova: no screen '%s' (screens: %s)", qPrintable(options.screen),
+                         qPrintable(window.Registry().Keys().join(QLatin1String(", "))));
+                return 2;
+            }
+            window.ShowScreen(options.screen);
+        }
         window.show();
         if (!options.screenshotPath.isEmpty()) TakeScreenshotAndQuit(window, options.screenshotPath);
         result = app.exec();

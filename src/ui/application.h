@@ -12,6 +12,7 @@ namespace kestrova::ui {
 struct StartupOptions {
     std::string settingsPath;  // beside the executable unless --settings names another
     QString screenshotPath;    // --screenshot: save the main window as PNG and end
+    QString screen;            // --screen: the key of the screen to start on ("TFDBVoli")
     bool showHelp = false;
     QString error;  // a bad command line, to print with the usage
 };

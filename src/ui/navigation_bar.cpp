@@ -4,7 +4,6 @@
 #include <QVBoxLayout>
 
 #include "ui/icons.h"
-#include "ui/screen_registry.h"
 
 namespace kestrova::ui {
 
@@ -14,18 +13,18 @@ struct Item {
     const char* section;
     const char* text;
     IconKind icon;
-    int screen;
+    const char* screen;  // the key of the screen it shows
 };
 
 constexpr Item kItems[] = {
-    {"Kestrova 2000", "OverView", IconKind::OverView, kScreenOverView},
-    {"Kestrova 2000", "Pilot Information", IconKind::Pilot, kScreenPilot},
-    {"Kestrova 2000", "About", IconKind::About, kScreenAbout},
-    {"Manage Flights", "Open Flight", IconKind::OpenFlight, kScreenSelect},
-    {"Manage Flights", "Review Flight", IconKind::ReviewFlight, kScreenView},
-    {"Manage Flights", "Convert Flight", IconKind::ConvertFlight, kScreenConvert},
-    {"Manage Flights", "DB Flights", IconKind::DBFlights, kScreenDBVoli},
-    {"Connection with FS", "Connection to FS", IconKind::Connection, kScreenConnection},
+    {"Kestrova 2000", "OverView", IconKind::OverView, "TFOverView"},
+    {"Kestrova 2000", "Pilot Information", IconKind::Pilot, "TFPilot"},
+    {"Kestrova 2000", "About", IconKind::About, "TFAbout"},
+    {"Manage Flights", "Open Flight", IconKind::OpenFlight, "TFSelect"},
+    {"Manage Flights", "Review Flight", IconKind::ReviewFlight, "TFView"},
+    {"Manage Flights", "Convert Flight", IconKind::ConvertFlight, "TFConvert"},
+    {"Manage Flights", "DB Flights", IconKind::DBFlights, "TFDBVoli"},
+    {"Connection with FS", "Connection to FS", IconKind::Connection, "TFConnection"},
 };
 
 constexpr const char* kPageStyle =
@@ -74,13 +73,22 @@ NavigationBar::NavigationBar(QWidget* parent) : QToolBox(parent) {
         button->setAutoRaise(true);
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         button->setFocusPolicy(Qt::NoFocus);
-        button->setProperty("screenIndex", item.screen);
-        const int screen = item.screen;
+        button->setProperty("screenKey", QLatin1String(item.screen));
+        const QString screen = QLatin1String(item.screen);
         connect(button, &QToolButton::clicked, this, [this, screen] { emit ItemClicked(screen); });
         layout->addWidget(button);
     }
     if (layout != nullptr) layout->addStretch(1);
     setCurrentIndex(0);
+}
+
+void NavigationBar::Reveal(const QString& screenKey) {
+    for (int section = 0; section < count(); ++section)
+        for (const QToolButton* button : widget(section)->findChildren<QToolButton*>())
+            if (button->property("screenKey").toString() == screenKey) {
+                setCurrentIndex(section);
+                return;
+            }
 }
 
 }  // namespace kestrova::ui

@@ -1,8 +1,25 @@
 #pragma once
 
+#include <string>
+
 #include <QWidget>
 
+namespace kestrova {
+class SettingsFile;
+}
+
 namespace kestrova::ui {
+
+class TDM;
+
+// What a screen works on, handed to it when it is created, so that no screen
+// reaches for a global: the data module (flights table), the settings file and
+// the working directory of the data files.
+struct ScreenServices {
+    TDM& dm;
+    const SettingsFile& settings;
+    std::string workingDirectory;
+};
 
 // A screen of the main window's screen area: borderless, out of the tab
 // chain and hidden until the registry shows it. FormShow and FormHide run when

@@ -16,29 +16,45 @@ void ScreenArea::resizeEvent(QResizeEvent* event) {
 
 ScreenRegistry::ScreenRegistry(ScreenArea* area) : area_(area) {}
 
-int ScreenRegistry::Register(Screen* screen, bool show) {
+QString ScreenRegistry::KeyOf(const QMetaObject& meta) {
+    const QString name = QString::fromLatin1(meta.className());
+    const qsizetype colons = name.lastIndexOf(QLatin1String("::"));
+    return colons < 0 ? name : name.mid(colons + 2);
+}
+
+bool ScreenRegistry::Register(Screen* screen, bool show) {
+    const QString key = KeyOf(*screen->metaObject());
+    if (Find(key) != nullptr) return false;
     screen->setParent(area_);
     screen->setGeometry(area_->rect());
     screen->hide();
-    screens_.push_back(screen);
-    const int index = Count() - 1;
-    if (show) ShowScreen(index);
-    return index;
+    screens_.push_back({key, screen});
+    if (show) ShowScreen(key);
+    return true;
 }
 
-void ScreenRegistry::ShowScreen(int index) {
-    if (index == current_ || index < 0 || index >= Count()) return;
-    if (current_ >= 0) screens_[static_cast<size_t>(current_)]->hide();
-    current_ = index;
-    Screen* screen = screens_[static_cast<size_t>(index)];
+void ScreenRegistry::ShowScreen(const QString& key) {
+    Screen* screen = Find(key);
+    if (screen == nullptr || screen == current_) return;
+    if (current_ != nullptr) current_->hide();
+    current_ = screen;
     screen->setGeometry(area_->rect());
     screen->raise();
     screen->show();
 }
 
-Screen* ScreenRegistry::At(int index) const {
-    if (index < 0 || index >= Count()) return nullptr;
-    return screens_[static_cast<size_t>(index)];
+Screen* ScreenRegistry::Find(const QString& key) const {
+    for (const Entry& entry : screens_)
+        if (entry.key == key) return entry.screen;
+    return nullptr;
+}
+
+QString ScreenRegistry::CurrentKey() const { return current_ ? KeyOf(*current_->metaObject()) : QString(); }
+
+QStringList ScreenRegistry::Keys() const {
+    QStringList keys;
+    for (const Entry& entry : screens_) keys << entry.key;
+    return keys;
 }
 
 }  // namespace kestrova::ui

@@ -9,7 +9,7 @@ struct TDM::Store {
     kestrova::TDM module;
 };
 
-TDM::TDM(QObject* parent) : QObject(parent) {}
+TDM::TDM(QObject* parent) : QObject(parent), closed_(std::make_unique<FlightsTable>()) {}
 
 TDM::~TDM() = default;  // the store posts what is pending if Save never ran
 
@@ -21,6 +21,8 @@ std::string TDM::Open(const std::string& workingDirectory) {
 
 std::string TDM::Save() { return store_ ? store_->module.Shutdown() : std::string(); }
 
-FlightsTable& TDM::ClientDataSet1() { return store_->module.ClientDataSet1(); }
+bool TDM::IsOpen() const { return store_ != nullptr && store_->module.ClientDataSet1().IsOpen(); }
+
+FlightsTable& TDM::ClientDataSet1() { return store_ ? store_->module.ClientDataSet1() : *closed_; }
 
 }  // namespace kestrova::ui

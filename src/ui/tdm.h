@@ -28,15 +28,20 @@ public:
     std::string Save();
 
     const std::string& WorkingDirectory() const { return workingDirectory_; }
-    bool IsOpen() const { return store_ != nullptr; }
+    // True only when Voli.cds was opened: a module that was never opened, or
+    // whose file could not be opened, holds a closed table.
+    bool IsOpen() const;
 
-    // The flights table; only while open.
+    // The flights table. A closed one when IsOpen() is false: every operation
+    // on it then gives the closed-table message instead of touching memory
+    // that is not there.
     FlightsTable& ClientDataSet1();
 
 private:
     std::string workingDirectory_;
     struct Store;  // the flights library's data module
     std::unique_ptr<Store> store_;
+    std::unique_ptr<FlightsTable> closed_;
 };
 
 }  // namespace kestrova::ui

@@ -2,6 +2,7 @@
 
 namespace kestrova::ui {
 
-TFConnection::TFConnection(QWidget* area) : Screen(QStringLiteral("Connection"), area) { ShowPlaceholder(windowTitle()); }
+TFConnection::TFConnection(const ScreenServices& /*services*/, QWidget* area)
+    : Screen(QStringLiteral("Connection"), area) { ShowPlaceholder(windowTitle()); }
 
 }  // namespace kestrova::ui

@@ -9,7 +9,7 @@ namespace kestrova::ui {
 class TFConnection : public Screen {
     Q_OBJECT
 public:
-    explicit TFConnection(QWidget* area);
+    TFConnection(const ScreenServices& services, QWidget* area);
 };
 
 }  // namespace kestrova::ui

@@ -2,6 +2,7 @@
 
 namespace kestrova::ui {
 
-TFConvert::TFConvert(QWidget* area) : Screen(QStringLiteral("Conversion Block"), area) { ShowPlaceholder(windowTitle()); }
+TFConvert::TFConvert(const ScreenServices& /*services*/, QWidget* area)
+    : Screen(QStringLiteral("Conversion Block"), area) { ShowPlaceholder(windowTitle()); }
 
 }  // namespace kestrova::ui

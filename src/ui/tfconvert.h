@@ -9,7 +9,7 @@ namespace kestrova::ui {
 class TFConvert : public Screen {
     Q_OBJECT
 public:
-    explicit TFConvert(QWidget* area);
+    TFConvert(const ScreenServices& services, QWidget* area);
 };
 
 }  // namespace kestrova::ui

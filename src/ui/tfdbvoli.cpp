@@ -2,6 +2,7 @@
 
 namespace kestrova::ui {
 
-TFDBVoli::TFDBVoli(QWidget* area) : Screen(QStringLiteral("DBFlights"), area) { ShowPlaceholder(windowTitle()); }
+TFDBVoli::TFDBVoli(const ScreenServices& /*services*/, QWidget* area)
+    : Screen(QStringLiteral("DBFlights"), area) { ShowPlaceholder(windowTitle()); }
 
 }  // namespace kestrova::ui

@@ -9,7 +9,7 @@ namespace kestrova::ui {
 class TFDBVoli : public Screen {
     Q_OBJECT
 public:
-    explicit TFDBVoli(QWidget* area);
+    TFDBVoli(const ScreenServices& services, QWidget* area);
 };
 
 }  // namespace kestrova::ui

@@ -66,21 +66,28 @@ TFMain::TFMain(TDM& dm, const std::string& settingsPath, QWidget* parent)
 }
 
 void TFMain::FormCreate() {
+    const std::string workingDirectory = platform::CurrentDirectory();
+    const ScreenServices services{dm_, settings_, workingDirectory};
     ScreenArea* area = registry_.Area();
     registry_.Register(new TFOverView(area), true);
-    registry_.Register(new TFSelect(area), false);
-    registry_.Register(new TFView(area), false);
-    registry_.Register(new TFConvert(area), false);
-    registry_.Register(new TFPilot(settings_, area), false);
-    registry_.Register(new TFConnection(area), false);
-    registry_.Register(new TFDBVoli(area), false);
+    registry_.Register(new TFSelect(services, area), false);
+    registry_.Register(new TFView(services, area), false);
+    registry_.Register(new TFConvert(services, area), false);
+    registry_.Register(new TFPilot(services, area), false);
+    registry_.Register(new TFConnection(services, area), false);
+    registry_.Register(new TFDBVoli(services, area), false);
     registry_.Register(new TFAbout(area), false);
 
     // Numbers are written and read with "." whatever the user's locale.
     std::setlocale(LC_NUMERIC, "C");
     QLocale::setDefault(QLocale::c());
 
-    Context() = LoadApplicationContext(settings_, platform::CurrentDirectory());
+    Context() = LoadApplicationContext(settings_, workingDirectory);
+}
+
+void TFMain::ShowScreen(const QString& key) {
+    registry_.ShowScreen(key);
+    bar_->Reveal(key);
 }
 
 void TFMain::BringToFront() {

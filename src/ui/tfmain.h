@@ -15,8 +15,8 @@ class NavigationBar;
 class TDM;
 
 // The main window: the navigation bar on the left, the screen area on the
-// right. Creating it creates the eight screens and fills the application
-// context.
+// right. Creating it creates the eight screens, each handed the services it
+// works on, and fills the application context.
 class TFMain : public QWidget {
     Q_OBJECT
 public:
@@ -31,7 +31,7 @@ public:
     QSplitter* Splitter() const { return splitter_; }
 
 public slots:
-    void ShowScreen(int index) { registry_.ShowScreen(index); }
+    void ShowScreen(const QString& key);
 
     // A second start of the program asks the running one to come forward.
     void BringToFront();

@@ -30,8 +30,8 @@ UpperCaseEdit* AddField(QGridLayout* grid, int row, const QString& label, const 
 
 }  // namespace
 
-TFPilot::TFPilot(const SettingsFile& settings, QWidget* area)
-    : Screen(QStringLiteral("Pilot Informations"), area), settings_(settings) {
+TFPilot::TFPilot(const ScreenServices& services, QWidget* area)
+    : Screen(QStringLiteral("Pilot Informations"), area), settings_(services.settings) {
     auto* outer = new QGridLayout(this);
     outer->setContentsMargins(24, 20, 24, 20);
 

@@ -4,10 +4,6 @@
 
 class QPushButton;
 
-namespace kestrova {
-class SettingsFile;
-}
-
 namespace kestrova::ui {
 
 class UpperCaseEdit;
@@ -18,7 +14,7 @@ class UpperCaseEdit;
 class TFPilot : public Screen {
     Q_OBJECT
 public:
-    TFPilot(const SettingsFile& settings, QWidget* area);
+    TFPilot(const ScreenServices& services, QWidget* area);
 
     UpperCaseEdit* EPilot;
     UpperCaseEdit* EId;

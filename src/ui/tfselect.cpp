@@ -2,6 +2,7 @@
 
 namespace kestrova::ui {
 
-TFSelect::TFSelect(QWidget* area) : Screen(QStringLiteral("Select Plan"), area) { ShowPlaceholder(windowTitle()); }
+TFSelect::TFSelect(const ScreenServices& /*services*/, QWidget* area)
+    : Screen(QStringLiteral("Select Plan"), area) { ShowPlaceholder(windowTitle()); }
 
 }  // namespace kestrova::ui

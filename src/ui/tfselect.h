@@ -9,7 +9,7 @@ namespace kestrova::ui {
 class TFSelect : public Screen {
     Q_OBJECT
 public:
-    explicit TFSelect(QWidget* area);
+    TFSelect(const ScreenServices& services, QWidget* area);
 };
 
 }  // namespace kestrova::ui

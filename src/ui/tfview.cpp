@@ -2,6 +2,7 @@
 
 namespace kestrova::ui {
 
-TFView::TFView(QWidget* area) : Screen(QString(), area) { ShowPlaceholder(QStringLiteral("Review Flight")); }
+TFView::TFView(const ScreenServices& /*services*/, QWidget* area)
+    : Screen(QString(), area) { ShowPlaceholder(QStringLiteral("Review Flight")); }
 
 }  // namespace kestrova::ui

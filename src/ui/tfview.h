@@ -9,7 +9,7 @@ namespace kestrova::ui {
 class TFView : public Screen {
     Q_OBJECT
 public:
-    explicit TFView(QWidget* area);
+    TFView(const ScreenServices& services, QWidget* area);
 };
 
 }  // namespace kestrova::ui

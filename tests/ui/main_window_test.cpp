@@ -1,4 +1,5 @@
 #include <clocale>
+#include <map>
 #include <memory>
 
 #include <QAbstractButton>
@@ -12,6 +13,8 @@
 #include <QToolButton>
 
 #include "core/app_context.h"
+#include "core/error.h"
+#include "flights/flights_table.h"
 #include "ui/application.h"
 #include "ui/credits_scroller.h"
 #include "ui/navigation_bar.h"
@@ -22,7 +25,8 @@
 #include "ui/tfmain.h"
 #include "ui_test_support.h"
 
-using namespace kestrova;
+using kestrova::Context;
+using kestrova::DataFilePath;
 using namespace kestrova::ui;
 
 class MainWindowTest : public QObject {
@@ -47,20 +51,23 @@ private slots:
     void registryHoldsTheEightScreensInOrder() {
         TDM dm;
         TFMain window(dm, (temp_.path() + "/none.INI").toStdString());
-        const char* expected[] = {"TFOverView", "TFSelect", "TFView", "TFConvert",
-                                  "TFPilot",    "TFConnection", "TFDBVoli", "TFAbout"};
-        QCOMPARE(window.Registry().Count(), 8);
-        for (int i = 0; i < 8; ++i)
-            QCOMPARE(QString(window.Registry().At(i)->metaObject()->className()),
-                     QString("kestrova::ui::") + expected[i]);
+        const QStringList expected = {"TFOverView", "TFSelect", "TFView", "TFConvert",
+                                      "TFPilot",    "TFConnection", "TFDBVoli", "TFAbout"};
+        const ScreenRegistry& registry = window.Registry();
+        QCOMPARE(registry.Keys(), expected);
+        // Each key finds the screen of that window class.
+        for (const QString& key : expected)
+            QCOMPARE(QString(registry.Find(key)->metaObject()->className()), "kestrova::ui::" + key);
+        QCOMPARE(registry.Find<TFAbout>(), qobject_cast<TFAbout*>(registry.Find("TFAbout")));
+        QVERIFY(registry.Find("TFNothing") == nullptr);
         // The overview is current from the start; the others wait hidden.
-        QCOMPARE(window.Registry().Current(), 0);
-        for (int i = 1; i < 8; ++i) QVERIFY(window.Registry().At(i)->isHidden());
-        QCOMPARE(window.Registry().At(1)->windowTitle(), QString("Select Plan"));
-        QCOMPARE(window.Registry().At(3)->windowTitle(), QString("Conversion Block"));
-        QCOMPARE(window.Registry().At(4)->windowTitle(), QString("Pilot Informations"));
-        QCOMPARE(window.Registry().At(5)->windowTitle(), QString("Connection"));
-        QCOMPARE(window.Registry().At(6)->windowTitle(), QString("DBFlights"));
+        QCOMPARE(registry.CurrentKey(), QString("TFOverView"));
+        for (const QString& key : expected.mid(1)) QVERIFY(registry.Find(key)->isHidden());
+        QCOMPARE(registry.Find("TFSelect")->windowTitle(), QString("Select Plan"));
+        QCOMPARE(registry.Find("TFConvert")->windowTitle(), QString("Conversion Block"));
+        QCOMPARE(registry.Find("TFPilot")->windowTitle(), QString("Pilot Informations"));
+        QCOMPARE(registry.Find("TFConnection")->windowTitle(), QString("Connection"));
+        QCOMPARE(registry.Find("TFDBVoli")->windowTitle(), QString("DBFlights"));
     }
 
     void mainWindowFrame() {
@@ -76,8 +83,8 @@ private slots:
         QCOMPARE(window->Splitter()->orientation(), Qt::Horizontal);
         QCOMPARE(window->Splitter()->sizes().value(0), 148);
         // Every screen covers the whole screen area.
-        window->ShowScreen(kScreenPilot);
-        QCOMPARE(window->Registry().At(kScreenPilot)->geometry(), window->Registry().Area()->rect());
+        window->ShowScreen("TFPilot");
+        QCOMPARE(window->Registry().Find("TFPilot")->geometry(), window->Registry().Area()->rect());
     }
 
     void navigationBarItemsShowTheirScreens() {
@@ -85,13 +92,17 @@ private slots:
             int section;
             const char* sectionText;
             const char* item;
-            int screen;
+            const char* screen;
         };
         const Row rows[] = {
-            {0, "Kestrova 2000", "OverView", 0},          {0, "Kestrova 2000", "Pilot Information", 4},
-            {0, "Kestrova 2000", "About", 7},             {1, "Manage Flights", "Open Flight", 1},
-            {1, "Manage Flights", "Review Flight", 2},    {1, "Manage Flights", "Convert Flight", 3},
-            {1, "Manage Flights", "DB Flights", 6},       {2, "Connection with FS", "Connection to FS", 5},
+            {0, "Kestrova 2000", "OverView", "TFOverView"},
+            {0, "Kestrova 2000", "Pilot Information", "TFPilot"},
+            {0, "Kestrova 2000", "About", "TFAbout"},
+            {1, "Manage Flights", "Open Flight", "TFSelect"},
+            {1, "Manage Flights", "Review Flight", "TFView"},
+            {1, "Manage Flights", "Convert Flight", "TFConvert"},
+            {1, "Manage Flights", "DB Flights", "TFDBVoli"},
+            {2, "Connection with FS", "Connection to FS", "TFConnection"},
         };
         TDM dm;
         auto window = MakeWindow(dm, temp_.path() + "/none.INI");
@@ -109,11 +120,16 @@ private slots:
             bar->setCurrentIndex(row.section);
             QTRY_VERIFY(button->isVisible());
             QTest::mouseClick(button, Qt::LeftButton);
-            QVERIFY2(window->Registry().Current() == row.screen, row.item);
-            QVERIFY(window->Registry().At(row.screen)->isVisible());
+            QVERIFY2(window->Registry().CurrentKey() == row.screen, row.item);
+            QVERIFY(window->Registry().Find(row.screen)->isVisible());
             ++items;
         }
         QCOMPARE(bar->findChildren<QToolButton*>().size(), items);
+        // A screen shown without a click brings its section into sight.
+        window->ShowScreen("TFDBVoli");
+        QCOMPARE(bar->currentIndex(), 1);
+        window->ShowScreen("TFConnection");
+        QCOMPARE(bar->currentIndex(), 2);
     }
 
     void showScreenRunsHandlersOnlyOnAChange() {
@@ -121,44 +137,56 @@ private slots:
         auto window = MakeWindow(dm, temp_.path() + "/none.INI");
         QVERIFY(window);
         ScreenRegistry& registry = window->Registry();
-        std::vector<std::unique_ptr<QSignalSpy>> shown, hidden;
-        for (int i = 0; i < registry.Count(); ++i) {
-            shown.push_back(std::make_unique<QSignalSpy>(registry.At(i), &Screen::Shown));
-            hidden.push_back(std::make_unique<QSignalSpy>(registry.At(i), &Screen::Hidden));
+        std::map<QString, std::unique_ptr<QSignalSpy>> shown, hidden;
+        for (const QString& key : registry.Keys()) {
+            shown[key] = std::make_unique<QSignalSpy>(registry.Find(key), &Screen::Shown);
+            hidden[key] = std::make_unique<QSignalSpy>(registry.Find(key), &Screen::Hidden);
         }
         auto counts = [&] {
             QList<int> list;
-            for (size_t i = 0; i < shown.size(); ++i) list << int(shown[i]->count()) << int(hidden[i]->count());
+            for (const QString& key : registry.Keys()) list << int(shown[key]->count()) << int(hidden[key]->count());
             return list;
         };
         const QList<int> none = counts();
         QCOMPARE(none, QList<int>(16, 0));
 
-        window->ShowScreen(kScreenOverView);  // already current
+        window->ShowScreen("TFOverView");  // already current
+        window->ShowScreen("TFNothing");   // no such screen
         QCOMPARE(counts(), none);
+        QCOMPARE(registry.CurrentKey(), QString("TFOverView"));
 
-        Screen* overview = registry.At(kScreenOverView);
-        Screen* pilot = registry.At(kScreenPilot);
-        window->ShowScreen(kScreenPilot);
-        QCOMPARE(hidden[kScreenOverView]->count(), 1);
-        QCOMPARE(shown[kScreenPilot]->count(), 1);
-        QCOMPARE(registry.Current(), int(kScreenPilot));
+        Screen* overview = registry.Find("TFOverView");
+        Screen* pilot = registry.Find("TFPilot");
+        window->ShowScreen("TFPilot");
+        QCOMPARE(hidden["TFOverView"]->count(), 1);
+        QCOMPARE(shown["TFPilot"]->count(), 1);
+        QCOMPARE(registry.Current(), pilot);
         QVERIFY(!overview->isVisible());
         QVERIFY(pilot->isVisible());
 
         const QList<int> afterSwitch = counts();
-        window->ShowScreen(kScreenPilot);
+        window->ShowScreen("TFPilot");
         QCOMPARE(counts(), afterSwitch);
 
-        window->ShowScreen(kScreenOverView);
-        QCOMPARE(hidden[kScreenPilot]->count(), 1);
-        QCOMPARE(shown[kScreenOverView]->count(), 1);
+        window->ShowScreen("TFOverView");
+        QCOMPARE(hidden["TFPilot"]->count(), 1);
+        QCOMPARE(shown["TFOverView"]->count(), 1);
         // The same objects come back: screens are never re-created.
-        QCOMPARE(registry.At(kScreenOverView), overview);
-        QCOMPARE(registry.At(kScreenPilot), pilot);
+        QCOMPARE(registry.Find("TFOverView"), overview);
+        QCOMPARE(registry.Find("TFPilot"), pilot);
         int visible = 0;
-        for (int i = 0; i < registry.Count(); ++i) visible += registry.At(i)->isVisible() ? 1 : 0;
+        for (const QString& key : registry.Keys()) visible += registry.Find(key)->isVisible() ? 1 : 0;
         QCOMPARE(visible, 1);
+    }
+
+    void registryRefusesASecondScreenOfOneClass() {
+        TDM dm;
+        TFMain window(dm, (temp_.path() + "/none.INI").toStdString());
+        auto* second = new TFAbout(nullptr);
+        QVERIFY(!window.Registry().Register(second, true));
+        QVERIFY(window.Registry().Find("TFAbout") != second);
+        QCOMPARE(window.Registry().CurrentKey(), QString("TFOverView"));
+        delete second;
     }
 
     void contextFromTheSettingsFile() {
@@ -219,11 +247,24 @@ private slots:
         WriteFileBytes(path, "not a flights table");
         TDM dm;
         QCOMPARE(QString::fromStdString(dm.Open(work.path().toStdString())), QString("Cannot open file Voli.cds"));
+        QVERIFY(!dm.IsOpen());
+        QVERIFY_THROWS_EXCEPTION(kestrova::Error, dm.ClientDataSet1().First());
         QCOMPARE(QString::fromStdString(dm.Save()),
                  QString("ClientDataSet1: Cannot perform this operation on a closed dataset"));
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), QByteArray("not a flights table"));
+    }
+
+    void neverOpenedModuleHoldsAClosedTable() {
+        TDM dm;
+        QVERIFY(!dm.IsOpen());
+        try {
+            dm.ClientDataSet1().RecordCount();
+            QFAIL("a closed table answered");
+        } catch (const kestrova::Error& e) {
+            QCOMPARE(QString(e.what()), QString("ClientDataSet1: Cannot perform this operation on a closed dataset"));
+        }
     }
 
     void commandLine() {
@@ -233,24 +274,30 @@ private slots:
         QVERIFY(!ParseStartupArguments({"kestrova", "--settings"}).error.isEmpty());
         QVERIFY(!ParseStartupArguments({"kestrova", "--bogus"}).error.isEmpty());
         QVERIFY(ParseStartupArguments({"kestrova", "--help"}).showHelp);
+        const StartupOptions screen =
+            ParseStartupArguments({"kestrova", "--screen", "TFDBVoli", "--screenshot", "db.png"});
+        QVERIFY(screen.error.isEmpty());
+        QCOMPARE(screen.screen, QString("TFDBVoli"));
+        QCOMPARE(screen.screenshotPath, QString("db.png"));
+        QVERIFY(!ParseStartupArguments({"kestrova", "--screen"}).error.isEmpty());
     }
 
     void aboutCreditsStartOverOnEveryShow() {
         TDM dm;
         auto window = MakeWindow(dm, temp_.path() + "/none.INI");
         QVERIFY(window);
-        auto* about = qobject_cast<TFAbout*>(window->Registry().At(kScreenAbout));
+        auto* about = window->Registry().Find<TFAbout>();
         QVERIFY(about);
         QCOMPARE(about->Credits->Lines().first(), QString("Thanks to:"));
         QCOMPARE(about->Credits->Lines().last(), QString("The staff and all pilots of Altamarinola for encouragement"));
 
-        window->ShowScreen(kScreenAbout);
+        window->ShowScreen("TFAbout");
         QTRY_VERIFY(about->Credits->Offset() > 10);
-        window->ShowScreen(kScreenOverView);
+        window->ShowScreen("TFOverView");
         const int stoppedAt = about->Credits->Offset();
         QTest::qWait(150);
         QCOMPARE(about->Credits->Offset(), stoppedAt);  // no scrolling while hidden
-        window->ShowScreen(kScreenAbout);
+        window->ShowScreen("TFAbout");
         QVERIFY(about->Credits->Offset() < stoppedAt);
         QVERIFY(about->Credits->Offset() <= 1);
     }
@@ -259,8 +306,8 @@ private slots:
         TDM dm;
         auto window = MakeWindow(dm, temp_.path() + "/none.INI");
         QVERIFY(window);
-        window->ShowScreen(kScreenAbout);
-        auto* about = qobject_cast<TFAbout*>(window->Registry().At(kScreenAbout));
+        window->ShowScreen("TFAbout");
+        auto* about = window->Registry().Find<TFAbout>();
         QCOMPARE(about->BAbout->text(), QString("About"));
         ModalSeen seen;
         CloseNextModal(seen);

@@ -29,8 +29,8 @@ private:
         window_ = std::make_unique<TFMain>(dm_, iniPath.toStdString());
         window_->show();
         if (!QTest::qWaitForWindowExposed(window_.get())) return nullptr;
-        window_->ShowScreen(kScreenPilot);
-        return qobject_cast<TFPilot*>(window_->Registry().At(kScreenPilot));
+        window_->ShowScreen("TFPilot");
+        return window_->Registry().Find<TFPilot>();
     }
 
     QStringList Edits(TFPilot* pilot) { return {pilot->EPilot->text(), pilot->EId->text(), pilot->EPilotN->text()}; }
@@ -122,8 +122,8 @@ private slots:
 
         // Unsaved edits go when the screen is left; the saved values come back.
         pilot->EPilot->setText("unsaved");
-        window_->ShowScreen(kScreenOverView);
-        window_->ShowScreen(kScreenPilot);
+        window_->ShowScreen("TFOverView");
+        window_->ShowScreen("TFPilot");
         QCOMPARE(Edits(pilot), QStringList({"MARIO ROSSI", "AMR123", "42"}));
 
         // The next start reads the new values.
