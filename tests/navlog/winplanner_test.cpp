@@ -40,6 +40,8 @@ TEST_F(WinPlannerReader, NavlogsBecomeTheNavigationLog) {
         "wp_basic",           // VOR, NDB and text frequencies, "." and ",", levels, two data lines under a name
         "wp_midnight",        // the clock passes midnight, the route wraps
         "wp_departure_only",  // a one-line table
+        "wp_blank_departure_time",  // no time at the departure: the clock starts at 12:00 itself
+        "wp_frequency_119",         // 119 MHz is above the VOR band's 118: the second column
     };
     for (const std::string name : cases) {
         SCOPED_TRACE(name);

@@ -48,6 +48,8 @@ TEST_F(SettingsTest, MissingFileGivesDefaultsAndNoFile) {
 TEST_F(SettingsTest, ReadsTheUsualConventions) {
     Write("; written by hand\r\n"
           "Pilot=outside any section\r\n"
+          "[Xeneral]\r\n"  // differs from General in the first letter only
+          "XilotNum=7\r\n"
           "[general]\r\n"
           "  PILOT = Mario Rossi  \r\n"
           "pilotid=AZ123\r\n"

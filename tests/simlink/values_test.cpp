@@ -34,6 +34,7 @@ TEST(DegreesToDmsTest, Examples) {
         {9.996L / 3600.0L, "+00d00'010.00\""},    // padded by the unrounded 9.996
         {-0.0001L, "-00d00'00.36\""},
         {8.99842527557677L, "+08d59'54.33\""},
+        {45.175L, "+45d10'30.00\""},             // ten minutes take no padding
     };
     for (const auto& c : cases) EXPECT_EQ(DegreesToDms(c.degrees), c.text) << static_cast<double>(c.degrees);
 }
