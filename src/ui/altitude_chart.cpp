@@ -5,7 +5,9 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QGraphicsSimpleTextItem>
 #include <QLineSeries>
+#include <QScopeGuard>
 #include <QValueAxis>
 #include <QVBoxLayout>
 
@@ -13,9 +15,8 @@ namespace kestrova::ui {
 
 namespace {
 
-// With the x value being the point's index, the x value is the label.
-const QString kLabelFormat = QStringLiteral("@xPoint");
 const QColor kPointColor(Qt::red);
+constexpr qreal kMarkerSize = 5;  // the radius the series draws its points with
 
 }  // namespace
 
@@ -25,6 +26,21 @@ struct AltitudeChart::Parts {
     QValueAxis* x = nullptr;
     QValueAxis* y = nullptr;
     QList<QLineSeries*> series;
+    // The point labels are placed here rather than by the series, which
+    // would put them under its own markers.
+    QList<QList<QGraphicsSimpleTextItem*>> labels;
+
+    void PlaceLabels() {
+        for (qsizetype s = 0; s < series.size(); ++s) {
+            const QList<QPointF> points = series[s]->points();
+            for (qsizetype i = 0; i < points.size(); ++i) {
+                QGraphicsSimpleTextItem* label = labels[s][i];
+                const QPointF at = chart->mapToPosition(points[i], series[s]);
+                const QRectF box = label->boundingRect();
+                label->setPos(at.x() - box.width() / 2, at.y() - box.height() - kMarkerSize - 2);
+            }
+        }
+    }
 };
 
 AltitudeChart::AltitudeChart(QWidget* parent) : QWidget(parent), parts_(std::make_unique<Parts>()) {
@@ -51,6 +67,7 @@ AltitudeChart::AltitudeChart(QWidget* parent) : QWidget(parent), parts_(std::mak
     parts_->x->setRange(0, 1);
     parts_->y->setRange(0, 1000);
 
+    QObject::connect(parts_->chart, &QChart::plotAreaChanged, this, [this] { parts_->PlaceLabels(); });
     parts_->view = new QChartView(parts_->chart, this);
     parts_->view->setRenderHint(QPainter::Antialiasing);
     auto* layout = new QVBoxLayout(this);
@@ -69,15 +86,21 @@ void AltitudeChart::AddSeries(const std::vector<int32_t>& altitudes) {
     series->setPen(pen);
     series->setColor(kPointColor);
     series->setPointsVisible(true);
-    series->setMarkerSize(7);
-    series->setPointLabelsFormat(kLabelFormat);
-    series->setPointLabelsVisible(true);
-    series->setPointLabelsClipping(false);
-    for (size_t i = 0; i < altitudes.size(); ++i) series->append(static_cast<qreal>(i), altitudes[i]);
+    series->setMarkerSize(kMarkerSize);
+    QList<QGraphicsSimpleTextItem*> labels;
+    for (size_t i = 0; i < altitudes.size(); ++i) {
+        series->append(static_cast<qreal>(i), altitudes[i]);
+        auto* label = new QGraphicsSimpleTextItem(QString::number(i), parts_->chart);
+        label->setZValue(100);  // over the lines and markers
+        labels.append(label);
+    }
     parts_->chart->addSeries(series);
     series->attachAxis(parts_->x);
     series->attachAxis(parts_->y);
     parts_->series.append(series);
+    parts_->labels.append(labels);
+    // Labels are placed once the new ranges are set.
+    const auto placeLabels = qScopeGuard([this] { parts_->PlaceLabels(); });
 
     // One range over every series, with room above the top point for its label.
     int count = 0;
@@ -109,15 +132,21 @@ int AltitudeChart::SeriesCount() const { return static_cast<int>(parts_->series.
 QList<QPointF> AltitudeChart::SeriesPoints(int series) const { return parts_->series.at(series)->points(); }
 
 QStringList AltitudeChart::SeriesLabels(int series) const {
-    const QLineSeries* s = parts_->series.at(series);
-    QStringList labels;
-    if (!s->pointLabelsVisible()) return labels;
-    // The chart fills the tags with the point's numbers in this form.
-    for (const QPointF& p : s->points())
-        labels << QString(s->pointLabelsFormat())
-                      .replace(QLatin1String("@xPoint"), QString::number(p.x(), 'g', 6))
-                      .replace(QLatin1String("@yPoint"), QString::number(p.y(), 'g', 6));
-    return labels;
+    QStringList texts;
+    for (const QGraphicsSimpleTextItem* label : parts_->labels.at(series))
+        if (label->isVisible()) texts << label->text();
+    return texts;
+}
+
+QList<QPointF> AltitudeChart::SeriesLabelOffsets(int series) const {
+    QList<QPointF> offsets;
+    const QList<QPointF> points = parts_->series.at(series)->points();
+    for (qsizetype i = 0; i < points.size(); ++i) {
+        const QGraphicsSimpleTextItem* label = parts_->labels.at(series).at(i);
+        const QPointF centre = label->mapToParent(label->boundingRect().center());
+        offsets << centre - parts_->chart->mapToPosition(points[i], parts_->series.at(series));
+    }
+    return offsets;
 }
 
 QColor AltitudeChart::SeriesColor(int series) const { return parts_->series.at(series)->color(); }

@@ -31,6 +31,8 @@ public:
     QList<QPointF> SeriesPoints(int series) const;
     // The texts shown beside the points of a series.
     QStringList SeriesLabels(int series) const;
+    // Where the label of each point stands: its centre less the point's place.
+    QList<QPointF> SeriesLabelOffsets(int series) const;
     QColor SeriesColor(int series) const;
 
     QString XAxisTitle() const;

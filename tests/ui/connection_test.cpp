@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QTest>
 #include <QThread>
@@ -219,6 +220,13 @@ private slots:
         QCOMPARE(screen_->Chart1->SeriesPoints(0), QList<QPointF>({{0, 328}, {1, 3281}}));
         QCOMPARE(screen_->Chart1->SeriesLabels(0), QStringList({"0", "1"}));
         QCOMPARE(screen_->Chart1->SeriesColor(0), QColor(Qt::red));
+        // Each label stands just above its own point, not under the marker.
+        const auto labelsAbovePoints = [this] {
+            for (const QPointF& offset : screen_->Chart1->SeriesLabelOffsets(0))
+                if (qAbs(offset.x()) > 1 || offset.y() > -8 || offset.y() < -30) return false;
+            return true;
+        };
+        QTRY_VERIFY(labelsAbovePoints());
         // Both points lie inside the ranges shown.
         QVERIFY(screen_->Chart1->XRange().x() <= 0 && screen_->Chart1->XRange().y() >= 1);
         QVERIFY(screen_->Chart1->YRange().x() <= 328 && screen_->Chart1->YRange().y() > 3281);
@@ -463,26 +471,38 @@ private slots:
         if (!stalled) QCOMPARE(sim->Wait(), 0);  // the stand-in ends when the link closes
     }
 
+public:
     // The README picture: the chart of the stand-in's demonstration flight,
-    // recorded through the screen. About 20 s, so only on request:
-    // KESTROVA_PICTURE_DIR=folder.
-    void demoFlightPicture() {
-        const QString folder = qEnvironmentVariable("KESTROVA_PICTURE_DIR");
-        if (folder.isEmpty()) QSKIP("KESTROVA_PICTURE_DIR is not set");
-        QVERIFY(Open());
+    // recorded through the screen (about 20 s). Not a test: run the program
+    // with --picture FOLDER. An empty string when the picture was saved.
+    QString TakePicture(const QString& folder) {
+        init();
+        const auto done = qScopeGuard([this] { cleanup(); });
+        if (!Open()) return "no main window";
         test::Child sim({KESTROVA_SIM, "--demo"});
-        QVERIFY(test::WaitForSimulator());
+        if (!test::WaitForSimulator()) return "no simulator";
         QTest::mouseClick(screen_->LMDSpeedButton2, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(titles_.contains(kPrepared), 60000);
-        QTRY_VERIFY_WITH_TIMEOUT(!screen_->Recording(), 5000);
+        if (!QTest::qWaitFor([this] { return titles_.contains(kPrepared) && !screen_->Recording(); }, 60000))
+            return "the demonstration flight did not end";
         QTest::mouseClick(screen_->LMDSpeedButton1, Qt::LeftButton);
-        QCOMPARE(screen_->Chart1->SeriesPoints(0).size(), 6);
+        if (screen_->Chart1->SeriesCount() != 1 || screen_->Chart1->SeriesPoints(0).size() != 6)
+            return "not the six points of the demonstration flight";
         QTest::qWait(500);
         const QString png = folder + "/screenshot-tfconnection.png";
-        QVERIFY(window_->grab().save(png, "PNG"));
-        QCOMPARE(sim.Wait(), 0);
+        if (!window_->grab().save(png, "PNG")) return "cannot write " + png;
+        return sim.Wait() == 0 ? QString() : "the simulator did not end";
     }
 };
 
-QTEST_MAIN(ConnectionTest)
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ConnectionTest test;
+    if (argc == 3 && QByteArray(argv[1]) == "--picture") {
+        const QString problem = test.TakePicture(QString::fromLocal8Bit(argv[2]));
+        if (!problem.isEmpty()) qWarning("%s", qPrintable(problem));
+        return problem.isEmpty() ? 0 : 1;
+    }
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "connection_test.moc"
