@@ -1,6 +1,5 @@
 #include "ui/tfconnection.h"
 
-#include <QFont>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QLabel>
