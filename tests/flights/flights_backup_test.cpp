@@ -110,7 +110,8 @@ TEST_F(FlightsBackupTest, DamagedFileNeverReplacesAGoodBackup) {
         const FlightsBackupResult r = BackupFlightsFile(dir.path(), kTime + std::chrono::hours(24 * 30));
         EXPECT_NE(r.outcome, Outcome::Copied) << d.name;
         EXPECT_EQ(BackupNames(dir), before) << d.name;
-        EXPECT_EQ(ReadBytes(dir.File("backups/" + before.front())), oldest) << d.name;
+        // Compared as a flag: a failure should name the case, not print a database.
+        EXPECT_TRUE(ReadBytes(dir.File("backups/" + before.front())) == oldest) << d.name;
     }
     ASSERT_TRUE(WriteBytes(dir.File("Voli.cds"), torn));
     EXPECT_EQ(BackupFlightsFile(dir.path(), kTime).outcome, Outcome::Damaged);
