@@ -32,7 +32,7 @@ std::string BackupName(std::chrono::system_clock::time_point when) {
 #else
     gmtime_r(&seconds, &utc);
 #endif
-    char text[40];
+    char text[64];
     std::snprintf(text, sizeof text, "%s%04d%02d%02d-%02d%02d%02d-%03d%s", kPrefix, utc.tm_year + 1900,
                   utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, static_cast<int>(ms % 1000),
                   kSuffix);
