@@ -10,7 +10,17 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-apps imagemagick
   g++-mingw-w64-x86-64
+  # Qt6Charts needs Qt6OpenGL's CMake files; FindOpenGL records GLU in the cache.
+  libqt6opengl6-dev libglu1-mesa-dev
+  # Installing: icons drawn to SVG, desktop entry and AppStream checks, the DEB.
+  qt6-svg-dev desktop-file-utils appstream dpkg-dev file
 )
+
+# The list alone, for scripts/check-setup-packages.sh.
+if [ "${1:-}" = "--list" ]; then
+  printf '%s\n' "${packages[@]}"
+  exit 0
+fi
 
 missing=()
 for p in "${packages[@]}"; do

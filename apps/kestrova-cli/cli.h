@@ -7,7 +7,7 @@ namespace kestrova::cli {
 
 // What every subcommand gets besides its own arguments.
 struct Globals {
-    std::string settingsPath;      // --settings, else beside the executable
+    std::string settingsPath;      // --settings, else DefaultSettingsPath()
     std::string workingDirectory;  // the current directory at start
 };
 

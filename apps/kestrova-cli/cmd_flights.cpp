@@ -8,7 +8,9 @@
 #include "cli.h"
 #include "core/error.h"
 #include "core/messages.h"
+#include "flights/flights_csv.h"
 #include "flights/flights_table.h"
+#include "platform/platform.h"
 
 namespace kestrova::cli {
 
@@ -16,7 +18,7 @@ namespace {
 
 constexpr const char* kUsage =
     "flights list [--type B|T|N|I] [--order id|description] [--find TEXT] | flights show ROWID | "
-    "flights export ROWID | flights set-type ROWID B|T|N|I|- | flights delete ROWID";
+    "flights export ROWID | flights export --csv [FILE] | flights set-type ROWID B|T|N|I|- | flights delete ROWID";
 
 int Usage() {
     std::cerr << "usage: kestrova-cli " << kUsage << "\n";
@@ -83,10 +85,26 @@ int List(const std::vector<std::string>& args, const Globals& globals) {
     return 0;
 }
 
+// Every record, ordered by ID, as CSV to the file or to standard output.
+int ExportCsv(const std::vector<std::string>& args, const Globals& globals) {
+    if (args.size() > 3) return Usage();
+    FlightsTable table = OpenTable(globals);
+    const std::vector<FlightRecord> records = table.VisibleRecords(true);
+    if (args.size() == 3 && args[2] != "-") {
+        const std::string& file = args[2];
+        WriteFlightsCsv(file.front() == '/' ? file : platform::JoinPath(globals.workingDirectory, file), records);
+        return 0;
+    }
+    std::cout << FlightsCsv(records);
+    std::cout.flush();
+    return std::cout ? 0 : 1;
+}
+
 int Run(const std::vector<std::string>& args, const Globals& globals) {
     if (args.empty()) return Usage();
     const std::string& command = args[0];
     if (command == "list") return List(args, globals);
+    if (command == "export" && args.size() >= 2 && args[1] == "--csv") return ExportCsv(args, globals);
 
     const bool withType = command == "set-type";
     if (command != "show" && command != "export" && command != "delete" && !withType) return Usage();

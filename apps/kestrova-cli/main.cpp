@@ -27,7 +27,8 @@ std::map<std::string, Command>& Commands() {
 void PrintHelp(std::ostream& out) {
     out << "usage: kestrova-cli [--settings INIFILE] COMMAND [ARGS...]\n\n"
            "The data files (Report.log, FS98.log, Voli.cds) are those of the current directory;\n"
-           "the settings file lies beside the executable unless --settings names another.\n\n"
+           "the settings file Kestrova.INI lies beside the executable, or in $XDG_CONFIG_HOME/kestrova\n"
+           "(~/.config/kestrova) when that folder is read-only, unless --settings names another.\n\n"
            "commands:\n";
     for (const auto& [name, command] : Commands()) out << "  " << command.usage << "\n";
 }

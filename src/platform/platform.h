@@ -83,3 +83,13 @@ void CopyFileReplacing(const std::string& from, const std::string& to);
 std::string ErrorText(int error);
 
 }  // namespace kestrova::platform
+
+namespace kestrova::platform {
+
+// True when this process may create files in the directory.
+bool IsWritableDirectory(const std::string& path);
+
+// The value of an environment variable, empty when unset.
+std::string EnvironmentValue(const std::string& name);
+
+}  // namespace kestrova::platform

@@ -336,3 +336,16 @@ bool IsDirectory(const std::string& path) {
 std::string ErrorText(int error) { return std::strerror(error); }
 
 }  // namespace kestrova::platform
+
+namespace kestrova::platform {
+
+bool IsWritableDirectory(const std::string& path) {
+    return IsDirectory(path) && ::access(path.c_str(), W_OK | X_OK) == 0;
+}
+
+std::string EnvironmentValue(const std::string& name) {
+    const char* v = std::getenv(name.c_str());
+    return v == nullptr ? std::string() : std::string(v);
+}
+
+}  // namespace kestrova::platform

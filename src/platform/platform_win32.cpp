@@ -215,3 +215,25 @@ bool IsDirectory(const std::string& path) {
 std::string ErrorText(int error) { return std::strerror(error); }
 
 }  // namespace kestrova::platform
+
+namespace kestrova::platform {
+
+// Attributes do not tell (Program Files is read-only by its ACL), so try.
+bool IsWritableDirectory(const std::string& path) {
+    if (!IsDirectory(path)) return false;
+    char name[MAX_PATH];
+    if (::GetTempFileNameA(path.c_str(), "tmp", 0, name) == 0) return false;
+    ::DeleteFileA(name);
+    return true;
+}
+
+std::string EnvironmentValue(const std::string& name) {
+    const DWORD n = ::GetEnvironmentVariableA(name.c_str(), nullptr, 0);
+    if (n == 0) return std::string();
+    std::string value(n, '\0');
+    const DWORD got = ::GetEnvironmentVariableA(name.c_str(), value.data(), n);
+    value.resize(got);
+    return value;
+}
+
+}  // namespace kestrova::platform

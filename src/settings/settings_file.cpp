@@ -1,6 +1,7 @@
 #include "settings/settings_file.h"
 
 #include <cerrno>
+#include <filesystem>
 #include <optional>
 
 #include "core/error.h"
@@ -78,7 +79,23 @@ IniText Load(const std::string& path) {
     return ini;
 }
 
+// The user's settings folder is ours to make (private, as configuration
+// folders are); any other missing folder is the caller's mistake and fails.
+void MakeUserSettingsFolder(const std::string& path) {
+    namespace fs = std::filesystem;
+    if (path != UserSettingsPath(platform::EnvironmentValue("XDG_CONFIG_HOME"), platform::EnvironmentValue("HOME")))
+        return;
+    const fs::path folder = fs::path(path).parent_path();
+    std::error_code ec;
+    if (fs::is_directory(folder, ec)) return;
+    const bool parentMissing = !fs::exists(folder.parent_path(), ec);
+    if (!fs::create_directories(folder, ec)) return;
+    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, ec);
+    if (parentMissing) fs::permissions(folder.parent_path(), fs::perms::owner_all, fs::perm_options::replace, ec);
+}
+
 void Store(const std::string& path, const IniText& ini) {
+    MakeUserSettingsFolder(path);
     std::string text;
     const std::string_view lineEnd = ini.lfOnly ? "\n" : "\r\n";
     for (const auto& l : ini.lines) text.append(l).append(lineEnd);
@@ -177,7 +194,33 @@ void SettingsFile::WriteSettingList(const std::string& section, const std::strin
     Store(path_, ini);
 }
 
-std::string DefaultSettingsPath() { return platform::ExecutableDirectory() + "Kestrova.INI"; }
+std::string UserSettingsPath(const std::string& xdgConfigHome, const std::string& home) {
+    std::string base;
+    if (!xdgConfigHome.empty() && xdgConfigHome.front() == '/') {
+        base = xdgConfigHome;
+    } else if (!home.empty()) {
+        base = platform::JoinPath(home, ".config");
+    } else {
+        return std::string();
+    }
+    return platform::JoinPath(platform::JoinPath(base, "kestrova"), "Kestrova.INI");
+}
+
+std::string ChooseSettingsPath(const SettingsLocation& location) {
+    const std::string portable = location.executableDirectory + "Kestrova.INI";
+    if (location.executableDirectoryWritable || platform::FileExists(portable)) return portable;
+    const std::string user = UserSettingsPath(location.xdgConfigHome, location.home);
+    return user.empty() ? portable : user;
+}
+
+std::string DefaultSettingsPath() {
+    SettingsLocation location;
+    location.executableDirectory = platform::ExecutableDirectory();
+    location.executableDirectoryWritable = platform::IsWritableDirectory(location.executableDirectory);
+    location.xdgConfigHome = platform::EnvironmentValue("XDG_CONFIG_HOME");
+    location.home = platform::EnvironmentValue("HOME");
+    return ChooseSettingsPath(location);
+}
 
 AppContext LoadApplicationContext(const SettingsFile& settings, const std::string& workingDirectory) {
     AppContext context;

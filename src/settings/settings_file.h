@@ -37,8 +37,24 @@ private:
     std::string path_;
 };
 
-// "Kestrova.INI" in the directory of the executable.
+// Where the settings file lies when none is named on the command line:
+// "Kestrova.INI" beside the executable when one stands there or the directory
+// is writable (the portable layout); otherwise, as in a system install under
+// /usr/bin, UserSettingsPath(), whose folder is made on the first write.
 std::string DefaultSettingsPath();
+
+// The facts DefaultSettingsPath() decides on, apart from the file's presence.
+struct SettingsLocation {
+    std::string executableDirectory;  // with a trailing separator
+    bool executableDirectoryWritable = true;
+    std::string xdgConfigHome;  // $XDG_CONFIG_HOME, empty when unset
+    std::string home;           // $HOME, empty when unset
+};
+std::string ChooseSettingsPath(const SettingsLocation& location);
+
+// $XDG_CONFIG_HOME/kestrova/Kestrova.INI, or ~/.config/kestrova/Kestrova.INI
+// when that is unset or not absolute; empty when neither is known.
+std::string UserSettingsPath(const std::string& xdgConfigHome, const std::string& home);
 
 // The start-up values of the application context: the working directory and
 // the pilot data of section "General" (default "None"), resume flag 0.

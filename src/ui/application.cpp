@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "flights/flights_backup.h"
 #include "platform/platform.h"
 #include "settings/settings_file.h"
 #include "ui/message_box.h"
@@ -86,6 +87,7 @@ int RunKestrova(QApplication& app, const StartupOptions& options) {
     TDM dm;
     if (const std::string problem = dm.Open(platform::CurrentDirectory()); !problem.empty())
         ShowErrorMessage(nullptr, problem);
+    const auto backup = StartFlightsBackup(platform::CurrentDirectory());
     int result = 0;
     {
         TFMain window(dm, options.settingsPath);

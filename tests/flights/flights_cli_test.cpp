@@ -118,7 +118,7 @@ TEST_F(FlightsCliTest, FailuresAndUsage) {
     };
     const std::string usage =
         "usage: kestrova-cli flights list [--type B|T|N|I] [--order id|description] [--find TEXT] | flights show "
-        "ROWID | flights export ROWID | flights set-type ROWID B|T|N|I|- | flights delete ROWID\n";
+        "ROWID | flights export ROWID | flights export --csv [FILE] | flights set-type ROWID B|T|N|I|- | flights delete ROWID\n";
     const std::vector<Case> cases = {
         {{"flights", "show", "9"}, 1, "no flight with rowid 9\n"},
         {{"flights", "export", "9"}, 1, "no flight with rowid 9\n"},
