@@ -94,7 +94,7 @@ TFConvert::TFConvert(const ScreenServices& services, QWidget* area)
     LMDSimpleLabel1->setBuddy(FEdit);
     FEditBrowse = new QToolButton(this);
     FEditBrowse->setObjectName(QStringLiteral("FEditBrowse"));
-    FEditBrowse->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    FEditBrowse->setText(QStringLiteral("..."));
     FEditBrowse->setToolTip(QStringLiteral("Browse"));
     FEditBrowse->setAccessibleName(QStringLiteral("Browse"));
     LMDSpeedButton2 = new QToolButton(this);
