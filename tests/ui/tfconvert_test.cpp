@@ -2,7 +2,9 @@
 
 #include <memory>
 
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -75,6 +77,15 @@ private:
         return temp_ + "/kestrova-" + QString::number(::geteuid()) + "/" + name;
     }
 
+    void OpenScreen() {
+        window_.reset();
+        window_ = std::make_unique<TFMain>(dm_, (root_->path() + "/Kestrova.INI").toStdString());
+        window_->show();
+        if (!QTest::qWaitForWindowExposed(window_.get())) return;
+        window_->ShowScreen("TFConvert");
+        screen_ = window_->Registry().Find<TFConvert>();
+    }
+
     void Pick(const QString& path) {
         screen_->openDialog = [this, path](const FileDialogRequest& r) {
             opened_ << r;
@@ -104,6 +115,13 @@ private:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("TMPDIR", "/tmp");
         env.insert("HOME", "/tmp");
+        // User nobody may not write the sanitizers' report folder: the child's
+        // reports go to its output, which a failure prints.
+        for (const QString& name : {QString("ASAN_OPTIONS"), QString("UBSAN_OPTIONS")}) {
+            QStringList options = env.value(name).split(':', Qt::SkipEmptyParts);
+            options.removeIf([](const QString& o) { return o.startsWith("log_path="); });
+            if (env.contains(name)) env.insert(name, options.join(':'));
+        }
         child.setProcessEnvironment(env);
         child.setWorkingDirectory("/tmp");
         child.setProcessChannelMode(QProcess::MergedChannels);
@@ -127,11 +145,7 @@ private slots:
         qputenv("TMPDIR", temp_.toLocal8Bit());
         qputenv("XDG_DATA_HOME", (root_->path() + "/data").toLocal8Bit());
         QVERIFY(QDir::setCurrent(work_));
-        window_ = std::make_unique<TFMain>(dm_, (root_->path() + "/Kestrova.INI").toStdString());
-        window_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
-        window_->ShowScreen("TFConvert");
-        screen_ = window_->Registry().Find<TFConvert>();
+        OpenScreen();
         QVERIFY(screen_ && screen_->isVisible());
         opened_.clear();
         saved_.clear();
@@ -481,6 +495,52 @@ private slots:
         QTest::mouseClick(screen_->LMDSpeedButton2, Qt::LeftButton);
         QCOMPARE(watch.boxes, QList<QStringList>({{"Error", "Cannot open file " + work_ + "/none.fpf"}}));
         QCOMPARE(screen_->LMDMemo1->toPlainText(), AsShown(ReadFileBytes(Fixture("fpf-all-types.fpf"))));
+    }
+
+    // Without a test's answer the screen shows real file dialogs; here the
+    // pilot types a plan, then a route name without its extension.
+    void realFileDialogs() {
+        OpenScreen();  // a fresh window with its own dialogs
+        QVERIFY(screen_ && screen_->isVisible());
+        QList<QStringList> seen;
+        // Answers the next file dialog as the pilot does: the name into its
+        // file name field, then its Open or Save button.
+        auto answer = [&seen](const QString& typed) {
+            auto* timer = new QTimer;
+            QObject::connect(timer, &QTimer::timeout, [&seen, typed, timer] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                if (dialog == nullptr) return;
+                timer->deleteLater();
+                timer->stop();
+                seen << QStringList{dialog->objectName(), dialog->directory().absolutePath(),
+                                    dialog->selectedNameFilter(), dialog->defaultSuffix()};
+                auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+                auto* buttons = dialog->findChild<QDialogButtonBox*>("buttonBox");
+                if (name == nullptr || buttons == nullptr || buttons->buttons().isEmpty()) {
+                    seen << QStringList{"no name field or button"};
+                    static_cast<QDialog*>(dialog)->reject();
+                    return;
+                }
+                name->setText(typed);
+                for (QAbstractButton* b : buttons->buttons())
+                    if (buttons->buttonRole(b) == QDialogButtonBox::AcceptRole) QTest::mouseClick(b, Qt::LeftButton);
+                if (dialog->isVisible()) {
+                    seen << QStringList{"refused", typed};
+                    static_cast<QDialog*>(dialog)->reject();
+                }
+            });
+            timer->start(20);
+        };
+        answer(Fixture("flt-route.flt"));
+        QTest::mouseClick(screen_->FEditBrowse, Qt::LeftButton);
+        QCOMPARE(screen_->FEdit->text(), Fixture("flt-route.flt"));
+        Choose(screen_->FromRadio, "Winplanner");
+        Choose(screen_->ToRadio, "ACS-GPS");
+        answer("my route");
+        QTest::mouseClick(screen_->LMDSpeedButton1, Qt::LeftButton);
+        QCOMPARE(seen, QList<QStringList>({{"FEdit", work_, "All files (*.*)", ""},
+                                           {"SaveDialog1", work_, "ACS-GPS (*.prg)", "prg"}}));
+        QCOMPARE(ReadFileBytes(work_ + "/my route.prg"), ReadFileBytes(Fixture("expected/flt-route.prg")));
     }
 
     // The window with a converted route in the view, left in the build
