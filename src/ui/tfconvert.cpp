@@ -154,7 +154,9 @@ TFConvert::TFConvert(const ScreenServices& services, QWidget* area)
     connect(FEditBrowse, &QToolButton::clicked, this, &TFConvert::FEditBrowseClick);
     connect(LMDSpeedButton2, &QToolButton::clicked, this, &TFConvert::LMDSpeedButton2Click);
     connect(LMDSpeedButton1, &QToolButton::clicked, this, &TFConvert::LMDSpeedButton1Click);
-    connect(fromItems_, &QButtonGroup::idClicked, this, &TFConvert::FromRadioChange);
+    connect(fromItems_, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        if (checked) FromRadioChange();
+    });
 }
 
 int TFConvert::FromItemIndex() const { return fromItems_->checkedId(); }
