@@ -231,7 +231,8 @@ void TFConvert::OfferToSave(const std::string& output, int kind) {
     const QString target = saveDialog(request);
     if (target.isEmpty()) return;
     // A pilot who saves into the temporary folder itself keeps the file.
-    if (QFileInfo(target).canonicalFilePath() == QFileInfo(PathText(output)).canonicalFilePath()) return;
+    const QString same = QFileInfo(PathText(output)).canonicalFilePath();
+    if (!same.isEmpty() && QFileInfo(target).canonicalFilePath() == same) return;
     // The copy replaces the target whole or not at all; when it fails the
     // converted file stays, so the route is not lost with the message.
     platform::CopyFileReplacing(output, PathBytes(target));
