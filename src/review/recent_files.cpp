@@ -36,14 +36,8 @@ bool RecentFiles::SamePath(const std::string& a, const std::string& b) {
 
 void RecentFiles::Add(const std::string& path) {
     if (Blank(path)) return;
-    std::string entry = path;
-    const auto found =
-        std::find_if(paths_.begin(), paths_.end(), [&](const std::string& p) { return SamePath(p, path); });
-    if (found != paths_.end()) {
-        entry = *found;
-        paths_.erase(found);
-    }
-    paths_.insert(paths_.begin(), entry);
+    std::erase_if(paths_, [&](const std::string& p) { return SamePath(p, path); });
+    paths_.insert(paths_.begin(), path);
     if (static_cast<int>(paths_.size()) > kMaximum) paths_.resize(kMaximum);
 }
 

@@ -16,9 +16,9 @@ public:
     // The first kMaximum entries that are not blank and not repeated.
     explicit RecentFiles(const std::vector<std::string>& paths);
 
-    // A blank path is ignored. A listed path moves to the top (keeping the
-    // spelling it had in the list); a new one goes to the top and pushes the
-    // ninth out.
+    // A blank path is ignored. A listed path moves to the top, spelt as
+    // given (on a case-sensitive file system that is the file just opened);
+    // a new one goes to the top and pushes the ninth out.
     void Add(const std::string& path);
     void Remove(const std::string& path);
     void Clear() { paths_.clear(); }
