@@ -497,10 +497,16 @@ void TFView::LMDApplicationCtrl1EditModeChange() {
 void TFView::ShowLockKeys() {
     const LockKeys keys = CurrentLockKeys();
     if (!keys.known) return;
-    const auto state = [](bool on) { return on ? QStringLiteral("On") : QStringLiteral("Off"); };
-    panels_[3]->setText(QStringLiteral("Num: ") + state(keys.num));
-    panels_[4]->setText(QStringLiteral("Caps: ") + state(keys.caps));
-    panels_[5]->setText(QStringLiteral("Scroll: ") + state(keys.scroll));
+    // The caption stays (the panels are narrow); a lock that is off is dimmed.
+    const auto show = [](QLabel* panel, const char* name, bool on) {
+        const QString state = QStringLiteral("%1 Lock %2").arg(QLatin1String(name), on ? "on" : "off");
+        panel->setEnabled(on);
+        panel->setToolTip(state);
+        panel->setAccessibleName(state);
+    };
+    show(panels_[3], "Num", keys.num);
+    show(panels_[4], "Caps", keys.caps);
+    show(panels_[5], "Scroll", keys.scroll);
 }
 
 bool TFView::eventFilter(QObject* watched, QEvent* event) {

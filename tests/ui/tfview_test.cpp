@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFontDatabase>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -448,6 +449,26 @@ private slots:
         view->LMDMemo1->setFocus();
         QTest::keyClick(view->LMDMemo1, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(Bytes(view->EditorBytes()), original);
+    }
+
+    // The picture of the README: an updated log, scrolled to its leg table.
+    // It stays in the build directory for the CI artifacts.
+    void pictureOfAnUpdatedLog() {
+        WriteFileBytes(Path("Report.log"), Fixture("normal_flight.log"));
+        WriteFileBytes(Path("FS98.log"), NormalFlightRecord());
+        WriteFileBytes(IniPath(), "[General]\r\nFont=DejaVu Sans Mono\r\n");
+        TFView* view = Start();
+        QVERIFY(view);
+        OpenThroughDialog(view, Path("Report.log"));
+        QTest::mouseClick(view->LMDSpeedButton1, Qt::LeftButton);
+        QCOMPARE(Bytes(view->EditorBytes()), Fixture("normal_flight_updated.log"));
+        QTextCursor cursor(view->LMDMemo1->document()->findBlockByNumber(18));
+        view->LMDMemo1->setTextCursor(cursor);
+        view->LMDMemo1->centerCursor();
+        QTest::qWait(50);
+        const QImage image = window_->grab().toImage();
+        QCOMPARE(image.size(), window_->size() * image.devicePixelRatio());
+        QVERIFY(image.save(QString(BINARY_DIR) + "/kestrova-tfview-updated.png"));
     }
 
     void updateLogFailureShowsTheMessageAndKeepsTheText() {
