@@ -280,9 +280,10 @@ void TFView::fcSelect() {
     recentFonts_.removeAll(family);
     recentFonts_.prepend(family);
     while (recentFonts_.size() > kRecentFontCount) recentFonts_.removeLast();
-    FillFonts(family);
     FillSizes();
     ApplyFont();
+    // The list is rebuilt once the chooser has finished with the choice.
+    QMetaObject::invokeMethod(this, [this] { FillFonts(fontName_); }, Qt::QueuedConnection);
 }
 
 void TFView::fcsChange() { ApplyFont(); }

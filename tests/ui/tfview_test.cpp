@@ -69,6 +69,7 @@ private:
     QString nextOpen_;               // what the open dialog answers
     QString nextSave_;               // what the save dialog answers
     QStringList saveDialogPresets_;  // the file names the save dialog was opened with
+    QStringList openDialogStarts_;   // the folders the open dialog started in
     QList<QMessageBox::StandardButton> answers_;  // to the unsaved-changes question
     int questions_ = 0;
 
@@ -83,7 +84,10 @@ private:
         if (!QTest::qWaitForWindowExposed(window_.get())) return nullptr;
         window_->ShowScreen("TFView");
         TFView* view = window_->Registry().Find<TFView>();
-        view->chooseOpenFile = [this](const QString&) { return nextOpen_; };
+        view->chooseOpenFile = [this](const QString& start) {
+            openDialogStarts_ << start;
+            return nextOpen_;
+        };
         view->chooseSaveFile = [this](const QString& current) {
             saveDialogPresets_ << current;
             return nextSave_;
@@ -135,6 +139,7 @@ private slots:
         nextOpen_.clear();
         nextSave_.clear();
         saveDialogPresets_.clear();
+        openDialogStarts_.clear();
         answers_.clear();
         questions_ = 0;
     }
@@ -209,6 +214,7 @@ private slots:
         QCOMPARE(ReadFileBytes(Path("Report.log")), "AB" + original);
         QCOMPARE(ReadFileBytes(Path("Report.BAK")), first);
         QVERIFY(saveDialogPresets_.isEmpty());
+        QCOMPARE(openDialogStarts_, QStringList({QDir::currentPath()}));
     }
 
     void lineEndsOfTheFileAreKept_data() {
@@ -375,7 +381,8 @@ private slots:
 
         view->fc->setCurrentIndex(view->fc->findText(second));
         QCOMPARE(view->LMDMemo1->font().family(), second);
-        QCOMPARE(view->fc->itemText(0), second);  // recent fonts first
+        QTRY_COMPARE(view->fc->itemText(0), second);  // recent fonts first
+        QCOMPARE(view->fc->currentText(), second);
         const int size = view->fcs->itemText(view->fcs->count() - 1).toInt();
         view->fcs->setCurrentIndex(view->fcs->count() - 1);
         QCOMPARE(view->LMDMemo1->font().pointSize(), size);
