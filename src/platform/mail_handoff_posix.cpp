@@ -22,9 +22,8 @@ std::string FindOnPath(const std::string& program) {
     std::string_view rest = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
     while (true) {
         const size_t colon = rest.find(':');
-        std::string dir(rest.substr(0, colon));
-        if (dir.empty()) dir = ".";
-        const std::string candidate = dir + "/" + program;
+        const std::string_view dir = rest.substr(0, colon);
+        const std::string candidate = (dir.empty() ? std::string(".") : std::string(dir)) + "/" + program;
         struct stat st {};
         if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(candidate.c_str(), X_OK) == 0)
             return candidate;

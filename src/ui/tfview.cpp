@@ -1,5 +1,8 @@
 #include "ui/tfview.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
