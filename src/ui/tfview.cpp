@@ -311,7 +311,11 @@ void TFView::StoreFont() {
     try {
         ini_.WriteSetting(kGeneral, kFontKey, ToBytes(fc->currentIndex() >= 0 ? fc->currentText() : fontName_));
     } catch (const Error& e) {
-        ShowErrorMessage(this, e.what());
+        // A main window on its way out (the end of the run) shows no box.
+        if (window()->isVisible())
+            ShowErrorMessage(this, e.what());
+        else
+            qWarning("kestrova: %s", e.what());
     }
 }
 

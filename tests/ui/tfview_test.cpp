@@ -404,6 +404,27 @@ private slots:
         QVERIFY(ReadFileBytes(IniPath()).contains("Font=" + first.toLatin1() + "\r\n"));
     }
 
+    void refusedFontWriteIsShownWhileTheWindowIsOpen() {
+        const QString ini = Path("missing-folder/Kestrova.INI");
+        window_ = std::make_unique<TFMain>(dm_, ini.toStdString());
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        window_->ShowScreen("TFView");
+        ModalSeen seen;
+        CloseNextModal(seen);
+        window_->ShowScreen("TFPilot");
+        QCOMPARE(seen.title, QString("Error"));
+        QCOMPARE(seen.text, "Unable to write to " + ini);
+
+        // At the end of the run (the window going away) nothing pops up.
+        window_->ShowScreen("TFView");
+        ModalSeen atEnd;
+        CloseNextModal(atEnd);
+        window_.reset();
+        QTest::qWait(100);
+        QVERIFY(!atEnd.seen);
+    }
+
     void insertKeySwitchesToOverwrite() {
         TFView* view = Start();
         QVERIFY(view);
