@@ -14,6 +14,8 @@ packages=(
   libqt6opengl6-dev libglu1-mesa-dev
   # Installing: icons drawn to SVG, desktop entry and AppStream checks, the DEB.
   qt6-svg-dev desktop-file-utils appstream dpkg-dev file
+  # The log editor: mail hand-off, lock-key states from the X server.
+  xdg-utils libx11-dev
 )
 
 # The list alone, for scripts/check-setup-packages.sh.

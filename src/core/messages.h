@@ -28,6 +28,10 @@ inline constexpr std::string_view kErrorSendingMail = "Error sending mail";
 inline constexpr std::string_view kNotImplemented = "Not implemeted";
 inline constexpr std::string_view kClosedDataset = "ClientDataSet1: Cannot perform this operation on a closed dataset";
 
+// The log editor's questions (captioned "Confirm")
+inline constexpr std::string_view kSaveChanges = "The log has been changed. Save the changes?";
+inline constexpr std::string_view kClearRecentFiles = "Clear recent files list?";
+
 // Standard texts with one %s for the offending text or path
 inline constexpr std::string_view kInvalidInteger = "'%s' is not a valid integer value";
 inline constexpr std::string_view kInvalidTime = "'%s' is not a valid time";

@@ -30,6 +30,9 @@ class Screen : public QWidget {
 public:
     Screen(const QString& caption, QWidget* area);
 
+    // Asked when the main window is to close; false keeps the program running.
+    virtual bool FormCloseQuery() { return true; }
+
 signals:
     void Shown();
     void Hidden();

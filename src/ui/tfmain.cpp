@@ -2,6 +2,7 @@
 
 #include <clocale>
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QScreen>
@@ -83,6 +84,17 @@ void TFMain::FormCreate() {
     QLocale::setDefault(QLocale::c());
 
     Context() = LoadApplicationContext(settings_, workingDirectory);
+}
+
+void TFMain::closeEvent(QCloseEvent* event) {
+    // Every screen may hold work to keep (the log editor's unsaved text).
+    for (const QString& key : registry_.Keys()) {
+        if (!registry_.Find(key)->FormCloseQuery()) {
+            event->ignore();
+            return;
+        }
+    }
+    QWidget::closeEvent(event);
 }
 
 void TFMain::ShowScreen(const QString& key) {

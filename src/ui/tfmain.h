@@ -36,6 +36,9 @@ public slots:
     // A second start of the program asks the running one to come forward.
     void BringToFront();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void FormCreate();
 
