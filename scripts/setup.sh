@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-apps imagemagick
   g++-mingw-w64-x86-64
+  clang-14 libfuzzer-14-dev
 )
 
 missing=()
