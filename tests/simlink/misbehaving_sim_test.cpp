@@ -131,5 +131,27 @@ INSTANTIATE_TEST_SUITE_P(
                       Misbehaviour {"VanishesAndComesBack", "vanish 3500"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The new commands refuse what they cannot do, naming the line.
+TEST(MisbehavingSimulatorScenario, BadFaultCommandsNameTheLine) {
+    test::PrivateDirs dirs;
+    const struct {
+        const char* line;
+        const char* message;
+    } cases[] = {
+        {"fault silent 3", "line 2: fault silent takes no value"},
+        {"fault scribble now", "line 2: fault scribble takes no value"},
+        {"fault shout 1", "line 2: unknown fault 'shout' (reply, stall, code, silent, scribble, off)"},
+        {"vanish soon", "line 2: bad time 'soon'"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        const std::string scenario = dirs.Root() + "/bad.txt";
+        test::WriteFile(scenario, std::string("fault silent\n") + c.line + "\n");
+        test::Child sim({KESTROVA_SIM, scenario});
+        EXPECT_EQ(sim.Wait(), 1);
+        EXPECT_NE(sim.Err().find(c.message), std::string::npos) << sim.Err();
+    }
+}
+
 }  // namespace
 }  // namespace kestrova
