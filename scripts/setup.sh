@@ -16,6 +16,8 @@ packages=(
   qt6-svg-dev desktop-file-utils appstream dpkg-dev file
   # The log editor: mail hand-off, lock-key states from the X server.
   xdg-utils libx11-dev
+  # Fuzzing the parsers (libFuzzer comes with clang).
+  clang-14 libfuzzer-14-dev
 )
 
 # The list alone, for scripts/check-setup-packages.sh.

@@ -22,4 +22,8 @@ struct Registrar {
 // Prints the message of a failure to standard error; returns the exit code 1.
 int Fail(const std::string& message);
 
+// Flushes standard output; when that or an earlier write failed, says so on
+// standard error and turns a success into exit code 1.
+int CheckStandardOutput(int code);
+
 }  // namespace kestrova::cli

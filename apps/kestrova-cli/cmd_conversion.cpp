@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -56,7 +57,9 @@ int Run(const std::vector<std::string>& args, const Globals&) {
         std::cout << report.outputFile << "\n";
     } else {
         platform::CopyFileReplacing(report.outputFile, outFile);
-        platform::MoveToRecycleBin(report.outputFile);
+        // Deleted, not recycled: scripted conversions would fill the bin, and
+        // the copy at OUTFILE is the result.
+        std::remove(report.outputFile.c_str());
         std::cout << outFile << "\n";
     }
     // The reduced file is still a result, as on the screen: saved, then reported.

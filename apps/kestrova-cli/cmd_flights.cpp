@@ -129,8 +129,7 @@ int Run(const std::vector<std::string>& args, const Globals& globals) {
     } else {
         table.Delete();
     }
-    std::cout.flush();
-    return std::cout ? 0 : 1;
+    return 0;  // main checks that the output reached its destination
 }
 
 const Registrar reg("flights", kUsage, &Run);

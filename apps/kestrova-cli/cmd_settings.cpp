@@ -14,6 +14,8 @@ int Run(const std::vector<std::string>& args, const Globals& globals) {
         return 0;
     }
     if (args.size() == 4 && args[0] == "set") {
+        if (const std::string problem = SettingsFile::Unstorable(args[1], args[2], args[3]); !problem.empty())
+            return Fail(problem);
         settings.WriteSetting(args[1], args[2], args[3]);
         return 0;
     }

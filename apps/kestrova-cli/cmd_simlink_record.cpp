@@ -50,7 +50,8 @@ int Run(const std::vector<std::string>& args, const Globals& globals) {
     switch (recorder.Outcome()) {
         case RecorderOutcome::Completed: return 0;
         case RecorderOutcome::NoSimulator: throw Error(std::string(msg::kFsNotRunning));
-        default: return 1;
+        default:
+            return Fail(recorder.Failure().empty() ? std::string(msg::kStatusThreadError) : recorder.Failure());
     }
 }
 

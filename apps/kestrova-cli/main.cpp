@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -7,6 +8,7 @@
 
 #include "cli.h"
 #include "core/error.h"
+#include "core/messages.h"
 #include "platform/platform.h"
 #include "settings/settings_file.h"
 
@@ -35,6 +37,19 @@ void PrintHelp(std::ostream& out) {
 
 }  // namespace
 
+int CheckStandardOutput(int code) {
+    // Output cut off by a full disk or a closed pipe is a failure, not a result.
+    errno = 0;
+    std::cout.flush();
+    const bool flushed = std::fflush(stdout) == 0;
+    const int error = errno;
+    if (flushed && std::cout && !std::ferror(stdout)) return code;
+    std::string message = msg::Format(msg::kUnableToWrite, "standard output");
+    if (error != 0) message += ": " + platform::ErrorText(error);
+    Fail(message);
+    return code == 0 ? 1 : code;
+}
+
 Registrar::Registrar(const char* name, const char* usage, CommandFn fn) { Commands()[name] = {usage, fn}; }
 
 int Fail(const std::string& message) {
@@ -52,7 +67,7 @@ int main(int argc, char** argv) {
     for (; i < args.size(); ++i) {
         if (args[i] == "--help" || args[i] == "-h") {
             cli::PrintHelp(std::cout);
-            return 0;
+            return cli::CheckStandardOutput(0);
         }
         if (args[i] == "--settings") {
             if (i + 1 >= args.size()) return cli::Fail("--settings needs a file name");
@@ -75,10 +90,10 @@ int main(int argc, char** argv) {
         if (globals.settingsPath.empty()) globals.settingsPath = DefaultSettingsPath();
         globals.workingDirectory = platform::CurrentDirectory();
         const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
-        return it->second.fn(rest, globals);
+        return cli::CheckStandardOutput(it->second.fn(rest, globals));
     } catch (const Error& e) {
-        return cli::Fail(e.what());
+        return cli::CheckStandardOutput(cli::Fail(e.what()));
     } catch (const std::exception& e) {
-        return cli::Fail(e.what());
+        return cli::CheckStandardOutput(cli::Fail(e.what()));
     }
 }

@@ -160,6 +160,22 @@ bool Scenario::Execute(const std::string& line, std::string& error) {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
         return true;
     }
+    if (command == "vanish") {
+        // The simulator goes away (links dropped, socket gone) and comes back
+        // as a new instance with the same offset space.
+        uint64_t ms = 0;
+        if (!ParseUnsigned(Trim(rest), ms)) {
+            error = "bad time '" + Trim(rest) + "'";
+            return false;
+        }
+        server_.Stop();
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        if (const std::string failure = server_.Start(); !failure.empty()) {
+            error = "cannot come back: " + failure;
+            return false;
+        }
+        return true;
+    }
     if (command == "echo") {
         std::cout << Trim(rest) << std::endl;
         return true;
@@ -171,6 +187,17 @@ bool Scenario::Execute(const std::string& line, std::string& error) {
             server_.SetReplyValue(1);
             server_.SetReplyDelay(std::chrono::milliseconds(0));
             server_.SetCorruptCode(0);
+            server_.SetSilent(false);
+            server_.SetScribble(false);
+            return true;
+        }
+        if (kind == "silent" || kind == "scribble") {
+            if (!Trim(rest).empty()) {
+                error = "fault " + kind + " takes no value";
+                return false;
+            }
+            if (kind == "silent") server_.SetSilent(true);
+            else server_.SetScribble(true);
             return true;
         }
         if (!ParseUnsigned(Trim(rest), value) || value > 0xFFFFFFFFu) {
@@ -181,7 +208,7 @@ bool Scenario::Execute(const std::string& line, std::string& error) {
         else if (kind == "stall") server_.SetReplyDelay(std::chrono::milliseconds(value));
         else if (kind == "code") server_.SetCorruptCode(static_cast<uint32_t>(value));
         else {
-            error = "unknown fault '" + kind + "' (reply, stall, code, off)";
+            error = "unknown fault '" + kind + "' (reply, stall, code, silent, scribble, off)";
             return false;
         }
         return true;

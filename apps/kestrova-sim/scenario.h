@@ -18,7 +18,10 @@
 //   fault reply N           answers N instead of 1 from now on
 //   fault stall MS          waits MS before each answer
 //   fault code N            puts code N in place of the first request's code after serving it
+//   fault silent            takes requests in and never answers them
+//   fault scribble          garbles the size and slot of every request header after serving it
 //   fault off               behaves again
+//   vanish MS               drops every link and the socket, and serves again after MS
 namespace kestrova::sim {
 
 class Scenario {

@@ -39,6 +39,10 @@ inline constexpr std::string_view kCannotOpenFile = "Cannot open file %s";
 inline constexpr std::string_view kCannotCreateFile = "Cannot create file %s";
 inline constexpr std::string_view kUnableToWrite = "Unable to write to %s";
 inline constexpr std::string_view kInvalidFloat = "'%s' is not a valid floating point value";
+// A file another process keeps locked for longer than we wait.
+inline constexpr std::string_view kFileBusy = "File %s is busy: another program is using it, try again";
+// A file beyond the size limit of every reader (64 MB).
+inline constexpr std::string_view kFileTooLarge = "File %s is too large: the limit is 64 MB";
 // Line number (counted from 1) first, then the path.
 inline constexpr std::string_view kLineMissing = "Line %s is missing from %s";
 

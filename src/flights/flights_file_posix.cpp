@@ -32,8 +32,6 @@ constexpr const char* kSchema =
     "PRAGMA user_version = 1;"
     "COMMIT;";
 
-constexpr int kBusyTimeoutMs = 5000;
-
 std::string DirectoryOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     if (slash == std::string::npos) return ".";
@@ -73,7 +71,6 @@ bool SingleValue(sqlite3* db, const char* sql, std::string& value) {
 // Returns the SQLite result code of the first failing read, or SQLITE_OK.
 int CheckTable(sqlite3* db, bool pages, bool& isTable) {
     isTable = false;
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
     sqlite3_stmt* stmt = nullptr;
     int rc = sqlite3_prepare_v2(db, "SELECT name, pk FROM pragma_table_info('ClientDataSet1') ORDER BY cid", -1, &stmt,
                                 nullptr);
@@ -125,7 +122,8 @@ bool CheckCopyWithJournal(const std::string& path) {
         platform::CopyFileReplacing(path, copy);
         platform::CopyFileReplacing(path + "-journal", copy + "-journal");
         sqlite3* db = nullptr;
-        if (sqlite3_open_v2(copy.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) CheckTable(db, true, isTable);
+        if (sqlite3_open_v2(copy.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK)
+            CheckTable(db, true, isTable);
         sqlite3_close_v2(db);
     } catch (...) {
         isTable = false;
@@ -136,15 +134,21 @@ bool CheckCopyWithJournal(const std::string& path) {
     return isTable;
 }
 
-bool IsSoundTable(const std::string& path) {
-    if (!HasDatabaseHeader(path)) return false;
+bool IsBusy(int rc) { return (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED; }
+
+OpenProblem CheckSoundTable(const std::string& path, int busyTimeoutMs) {
+    if (!HasDatabaseHeader(path)) return OpenProblem::Unusable;
     sqlite3* db = nullptr;
     bool isTable = false;
     int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    if (rc == SQLITE_OK) rc = CheckTable(db, true, isTable);
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(db, busyTimeoutMs);
+        rc = CheckTable(db, true, isTable);
+    }
     sqlite3_close_v2(db);
-    if (rc == SQLITE_READONLY_ROLLBACK) return CheckCopyWithJournal(path);
-    return rc == SQLITE_OK && isTable;
+    if (rc == SQLITE_READONLY_ROLLBACK) return CheckCopyWithJournal(path) ? OpenProblem::None : OpenProblem::Unusable;
+    if (IsBusy(rc)) return OpenProblem::Busy;
+    return rc == SQLITE_OK && isTable ? OpenProblem::None : OpenProblem::Unusable;
 }
 
 // A new empty table is made under a temporary name and linked into place, so a
@@ -173,7 +177,10 @@ bool CreateEmptyTable(const std::string& path) {
 
 }  // namespace
 
-sqlite3* OpenTableFile(const std::string& path) {
+sqlite3* OpenTableFile(const std::string& path, OpenProblem* problem, int busyTimeoutMs) {
+    OpenProblem ignored = OpenProblem::None;
+    OpenProblem& result = problem != nullptr ? *problem : ignored;
+    result = OpenProblem::Unusable;
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         if (errno != ENOENT || !CreateEmptyTable(path)) return nullptr;
@@ -184,24 +191,31 @@ sqlite3* OpenTableFile(const std::string& path) {
     // change would fail, so the table is treated as unusable from the start.
     if (::access(DirectoryOf(path).c_str(), W_OK | X_OK) != 0 || ::access(path.c_str(), R_OK | W_OK) != 0)
         return nullptr;
-    if (!IsSoundTable(path)) return nullptr;
+    result = CheckSoundTable(path, busyTimeoutMs);
+    if (result != OpenProblem::None) return nullptr;
 
     sqlite3* db = nullptr;
     bool isTable = false;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK ||
+        sqlite3_db_readonly(db, "main") != 0) {
+        sqlite3_close_v2(db);
+        result = OpenProblem::Unusable;
+        return nullptr;
+    }
+    // The timeout comes before the first statement: the pragmas below read the
+    // file too, and another process (a second CLI, the application) may hold
+    // it for a moment.
+    sqlite3_busy_timeout(db, busyTimeoutMs);
     // A rollback journal, not WAL: after every commit Voli.cds alone holds all
     // flights, so copying the file while the system runs loses nothing.
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK ||
-        sqlite3_db_readonly(db, "main") != 0 ||
-        sqlite3_exec(db, "PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL;", nullptr, nullptr, nullptr) !=
-            SQLITE_OK) {
+    int rc = sqlite3_exec(db, "PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL;", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) rc = CheckTable(db, false, isTable);
+    if (rc != SQLITE_OK || !isTable) {
+        result = IsBusy(rc) || IsBusy(sqlite3_extended_errcode(db)) ? OpenProblem::Busy : OpenProblem::Unusable;
         sqlite3_close_v2(db);
         return nullptr;
     }
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    if (CheckTable(db, false, isTable) != SQLITE_OK || !isTable) {
-        sqlite3_close_v2(db);
-        return nullptr;
-    }
+    result = OpenProblem::None;
     return db;
 }
 

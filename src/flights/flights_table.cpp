@@ -103,12 +103,14 @@ void FlightsTable::Close() noexcept {
     db_ = nullptr;
 }
 
-FlightsTable FlightsTable::Open(const std::string& workingDirectory) {
+FlightsTable FlightsTable::Open(const std::string& workingDirectory, int busyTimeoutMs) {
     const std::string path = platform::FindFileNoCase(workingDirectory, kFileName);
-    sqlite3* db = flights_file::OpenTableFile(path);
+    flights_file::OpenProblem problem = flights_file::OpenProblem::None;
+    sqlite3* db = flights_file::OpenTableFile(path, &problem, busyTimeoutMs);
     FlightsTable table(db, path);
     if (db == nullptr) {
-        table.openError_ = msg::Format(msg::kCannotOpenFile, kFileName);
+        table.openError_ = msg::Format(
+            problem == flights_file::OpenProblem::Busy ? msg::kFileBusy : msg::kCannotOpenFile, kFileName);
         return table;
     }
     try {
@@ -123,9 +125,19 @@ void FlightsTable::CheckOpen() const {
     if (db_ == nullptr) throw Error(std::string(msg::kClosedDataset));
 }
 
-void FlightsTable::ThrowRead() const { throw Error(msg::Format(msg::kCannotOpenFile, path_)); }
+// A lock that outlasted the busy timeout is told apart from a damaged file.
+bool FlightsTable::Busy() const {
+    const int rc = db_ == nullptr ? SQLITE_OK : sqlite3_errcode(db_);
+    return rc == SQLITE_BUSY || rc == SQLITE_LOCKED;
+}
 
-void FlightsTable::ThrowWrite() const { throw Error(msg::Format(msg::kUnableToWrite, path_)); }
+void FlightsTable::ThrowRead() const {
+    throw Error(msg::Format(Busy() ? msg::kFileBusy : msg::kCannotOpenFile, path_));
+}
+
+void FlightsTable::ThrowWrite() const {
+    throw Error(msg::Format(Busy() ? msg::kFileBusy : msg::kUnableToWrite, path_));
+}
 
 sqlite3_stmt* FlightsTable::Statement(const std::string& sql) {
     if (const auto it = statements_.find(sql); it != statements_.end()) return it->second;

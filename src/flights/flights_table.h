@@ -44,9 +44,11 @@ public:
     // Opens Voli.cds of the directory, creating an empty table when no such file
     // exists. A file that exists but is not a readable, writable flights table
     // is left untouched and gives the closed table with the error
-    // "Cannot open file Voli.cds". An open table starts ordered by ID, without
+    // "Cannot open file Voli.cds"; one that another process keeps locked for
+    // longer than busyTimeoutMs gives "File Voli.cds is busy: ...". An open
+    // table waits as long for each lock. It starts ordered by ID, without
     // filter, on its first record.
-    static FlightsTable Open(const std::string& workingDirectory);
+    static FlightsTable Open(const std::string& workingDirectory, int busyTimeoutMs = 5000);
 
     FlightsTable();  // a closed table
     FlightsTable(FlightsTable&& other) noexcept;
@@ -147,6 +149,7 @@ private:
     bool Land(std::optional<FlightRecord> record);
     void Resync();
     void Execute(const std::string& sql, const FlightRecord& values);
+    bool Busy() const;
     [[noreturn]] void ThrowRead() const;
     [[noreturn]] void ThrowWrite() const;
 

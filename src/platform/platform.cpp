@@ -1,5 +1,7 @@
 #include "platform/platform.h"
 
+#include <cerrno>
+
 #include "core/error.h"
 #include "core/lines.h"
 #include "core/messages.h"
@@ -15,7 +17,8 @@ std::string JoinPath(const std::string& directory, const std::string& name) {
 
 std::vector<std::string> LoadLines(const std::string& path) {
     std::string contents;
-    if (!ReadWholeFile(path, contents)) throw Error(msg::Format(msg::kCannotOpenFile, path));
+    if (!ReadWholeFile(path, contents))
+        throw Error(msg::Format(errno == EFBIG ? msg::kFileTooLarge : msg::kCannotOpenFile, path));
     return SplitLines(contents);
 }
 
@@ -26,7 +29,8 @@ void SaveLines(const std::string& path, const std::vector<std::string>& lines) {
 
 void CopyFileReplacing(const std::string& from, const std::string& to) {
     std::string contents;
-    if (!ReadWholeFile(from, contents)) throw Error(msg::Format(msg::kCannotOpenFile, from));
+    if (!ReadWholeFile(from, contents))
+        throw Error(msg::Format(errno == EFBIG ? msg::kFileTooLarge : msg::kCannotOpenFile, from));
     if (ReplaceFileAtomically(to, contents) != 0) throw Error(msg::Format(msg::kCannotCreateFile, to));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -48,7 +49,12 @@ std::string FindFileNoCase(const std::string& directory, const std::string& name
 
 bool FileExists(const std::string& path);
 
-// Reads the whole file. False (errno kept) when it cannot be opened or read.
+// No file the system reads is anywhere near this; a larger one (or an endless
+// device such as /dev/zero) is refused instead of read into memory.
+inline constexpr size_t kMaxFileSize = 64u * 1024 * 1024;
+
+// Reads the whole file. False (errno kept) when it cannot be opened or read;
+// errno EFBIG when it holds more than kMaxFileSize bytes.
 bool ReadWholeFile(const std::string& path, std::string& contents);
 
 // Replaces the file whole: a temporary file beside it, fsync, rename, fsync of
@@ -68,7 +74,8 @@ bool LinkOrMove(const std::string& from, const std::string& to);
 
 bool IsDirectory(const std::string& path);
 
-// Lines of a text file (CR LF, LF or CR ends). Throws Error("Cannot open file <path>").
+// Lines of a text file (CR LF, LF or CR ends). Throws Error("Cannot open file <path>"),
+// or Error("File <path> is too large ...") beyond kMaxFileSize.
 std::vector<std::string> LoadLines(const std::string& path);
 
 // Writes the lines, each ended by CR LF, replacing the file atomically.

@@ -2,15 +2,19 @@
 #include <fcntl.h>
 #include <langinfo.h>
 #include <locale.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/error.h"
 #include "core/messages.h"
@@ -117,6 +121,39 @@ std::string ReplaceChar(std::string s, char from, char to) {
     for (char& c : s)
         if (c == from) c = to;
     return s;
+}
+
+// Temporaries of a save of "name" are ".name.<pid>.XXXXXX" beside it.
+std::string TemporaryPrefix(const std::string& base) { return "." + base + "."; }
+
+bool ProcessAlive(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
+
+// A save killed between creating its temporary and the rename leaves the
+// temporary behind. Removes those of this file whose writer is gone; a live
+// writer's own file is never touched.
+void RemoveStaleTemporaries(const std::string& dir, const std::string& base) {
+    const std::string prefix = TemporaryPrefix(base);
+    DIR* d = ::opendir(dir.c_str());
+    if (d == nullptr) return;
+    std::vector<std::string> stale;
+    while (const dirent* e = ::readdir(d)) {
+        const std::string_view name = e->d_name;
+        if (name.size() <= prefix.size() + 8 || name.substr(0, prefix.size()) != prefix) continue;
+        const std::string_view rest = name.substr(prefix.size());  // "<pid>.XXXXXX"
+        const auto dot = rest.find('.');
+        if (dot == std::string_view::npos || rest.size() - dot - 1 != 6) continue;
+        pid_t pid = 0;
+        const auto [end, ec] = std::from_chars(rest.data(), rest.data() + dot, pid);
+        if (ec != std::errc() || end != rest.data() + dot || pid <= 0 || ProcessAlive(pid)) continue;
+        stale.emplace_back(name);
+    }
+    ::closedir(d);
+    for (const std::string& name : stale) {
+        const std::string path = JoinPath(dir, name);
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid())
+            ::unlink(path.c_str());
+    }
 }
 
 }  // namespace
@@ -275,6 +312,12 @@ bool ReadWholeFile(const std::string& path, std::string& contents) {
             return false;
         }
         if (n == 0) break;
+        // A device or a file still growing would otherwise take all memory.
+        if (data.size() + static_cast<size_t>(n) > kMaxFileSize) {
+            ::close(fd);
+            errno = EFBIG;
+            return false;
+        }
         data.append(buf, static_cast<size_t>(n));
     }
     ::close(fd);
@@ -291,12 +334,18 @@ int ReplaceFileAtomically(const std::string& path, std::string_view contents,
     const std::string dir = DirectoryOf(path);
     const auto slash = path.find_last_of('/');
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::string temp = JoinPath(dir, "." + base + ".XXXXXX");
+    // The rename below ignores the target's mode: a file that a write open
+    // would refuse is refused here, before anything is written.
+    struct stat st {};
+    const bool exists = ::stat(path.c_str(), &st) == 0;
+    if (exists && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) return errno;
+    RemoveStaleTemporaries(dir, base);
+    // The pid in the name tells a later save whether the writer is still alive.
+    std::string temp = JoinPath(dir, TemporaryPrefix(base) + std::to_string(::getpid()) + ".XXXXXX");
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) return errno;
     // Keep the permissions of the file being replaced; new files get the usual 0666 & ~umask.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) {
+    if (exists) {
         ::fchmod(fd, st.st_mode & 07777);
     } else {
         const mode_t mask = ::umask(0);

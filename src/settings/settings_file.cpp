@@ -67,12 +67,16 @@ std::string OneLine(const std::string& value) {
 struct IniText {
     std::vector<std::string> lines;
     bool lfOnly = false;  // a file with LF ends is written back with LF ends
+    bool tooLarge = false;  // read as empty, and never written over
 };
 
 IniText Load(const std::string& path) {
     IniText ini;
     std::string contents;
-    if (!platform::ReadWholeFile(path, contents)) return ini;
+    if (!platform::ReadWholeFile(path, contents)) {
+        ini.tooLarge = errno == EFBIG;
+        return ini;
+    }
     const auto lf = contents.find('\n');
     if (lf != std::string::npos && (lf == 0 || contents[lf - 1] != '\r')) ini.lfOnly = true;
     ini.lines = SplitLines(contents);
@@ -95,6 +99,7 @@ void MakeUserSettingsFolder(const std::string& path) {
 }
 
 void Store(const std::string& path, const IniText& ini) {
+    if (ini.tooLarge) throw Error(msg::Format(msg::kUnableToWrite, path));
     MakeUserSettingsFolder(path);
     std::string text;
     const std::string_view lineEnd = ini.lfOnly ? "\n" : "\r\n";
@@ -152,7 +157,30 @@ void SetKey(std::vector<std::string>& lines, const std::string& section, const s
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastKey + 1), entry);
 }
 
+bool HasEdgeBlank(std::string_view s) {
+    return !s.empty() && (s.front() == ' ' || s.front() == '\t' || s.back() == ' ' || s.back() == '\t');
+}
+
 }  // namespace
+
+std::string SettingsFile::Unstorable(const std::string& section, const std::string& key, const std::string& value) {
+    const auto refuse = [](const char* what, const std::string& name, const char* why) {
+        return std::string("Invalid setting ") + what + " '" + name + "': " + why;
+    };
+    const auto hasBreak = [](const std::string& s) { return s.find_first_of("\r\n") != std::string::npos; };
+    if (section.empty()) return refuse("section", section, "it is empty");
+    if (hasBreak(section)) return refuse("section", section, "it contains a line break");
+    if (section.find(']') != std::string::npos) return refuse("section", section, "it contains \"]\"");
+    if (HasEdgeBlank(section)) return refuse("section", section, "it begins or ends with a blank");
+    if (key.empty()) return refuse("key", key, "it is empty");
+    if (hasBreak(key)) return refuse("key", key, "it contains a line break");
+    if (key.find('=') != std::string::npos) return refuse("key", key, "it contains \"=\"");
+    if (HasEdgeBlank(key)) return refuse("key", key, "it begins or ends with a blank");
+    if (key.front() == ';' || key.front() == '#' || key.front() == '[')
+        return refuse("key", key, "it begins with \";\", \"#\" or \"[\"");
+    if (hasBreak(value)) return "Invalid setting value for key '" + key + "': it contains a line break";
+    return {};
+}
 
 SettingsFile::SettingsFile(std::string path) : path_(std::move(path)) {}
 
@@ -164,6 +192,8 @@ std::string SettingsFile::ReadSetting(const std::string& section, const std::str
 
 void SettingsFile::WriteSetting(const std::string& section, const std::string& key,
                                 const std::string& value) const {
+    // A name the reading would not find again is refused; a value is kept to its first line.
+    if (std::string problem = Unstorable(section, key, ""); !problem.empty()) throw Error(problem);
     IniText ini = Load(path_);
     SetKey(ini.lines, section, key, value);
     Store(path_, ini);

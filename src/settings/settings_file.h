@@ -21,7 +21,9 @@ public:
                             const std::string& defaultValue) const;
 
     // Stores the value, creating file, section and key as needed, and keeps
-    // every other line of the file. Throws Error("Unable to write to <path>").
+    // every other line of the file; only its first line is stored. Throws
+    // Error("Unable to write to <path>"), or Error(Unstorable(...)) for a
+    // section or key that could not be read back.
     void WriteSetting(const std::string& section, const std::string& key, const std::string& value) const;
 
     // prefix0, prefix1, ... up to the first absent or empty key, at most maximum entries.
@@ -32,6 +34,11 @@ public:
     // Throws Error("Unable to write to <path>").
     void WriteSettingList(const std::string& section, const std::string& prefix, int maximum,
                           const std::vector<std::string>& list) const;
+
+    // Why the setting would not read back as written (a key with "=", a
+    // section with "]", a line break, blanks at either end, an empty name),
+    // or empty when it would.
+    static std::string Unstorable(const std::string& section, const std::string& key, const std::string& value);
 
 private:
     std::string path_;

@@ -33,6 +33,10 @@ std::vector<std::string> LoadFlightRecord(const std::string& workingDirectory) {
             throw Error(msg::Format(msg::kCannotOpenFile, path));
         }
         if (n == 0) break;
+        if (contents.size() + static_cast<size_t>(n) > platform::kMaxFileSize) {
+            ::close(fd);
+            throw Error(msg::Format(msg::kFileTooLarge, path));
+        }
         contents.append(buf, static_cast<size_t>(n));
     }
     ::close(fd);
@@ -51,7 +55,9 @@ bool FlightRecordWriter::Open(const std::string& path, bool append) {
         if (!locked) std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     if (!locked || (!append && ::ftruncate(fd, 0) != 0)) {
+        const int error = errno;
         ::close(fd);
+        errno = error;
         return false;
     }
     handle_ = fd;
@@ -77,7 +83,10 @@ bool FlightRecordWriter::Close() {
     const int fd = static_cast<int>(handle_);
     handle_ = kNoHandle;
     const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
-    return ::close(fd) == 0 && synced;
+    const int error = errno;
+    const bool closed = ::close(fd) == 0;
+    if (closed && !synced) errno = error;
+    return closed && synced;
 }
 
 }  // namespace kestrova

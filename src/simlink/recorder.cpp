@@ -1,7 +1,9 @@
 #include "simlink/recorder.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <string_view>
 
 #include "core/error.h"
 #include "core/messages.h"
@@ -181,14 +183,20 @@ RecorderOutcome TTest2000::Run() {
     Report(&RecorderStatus::ReportConnected, ConnectedTitle(gSimulatorKind, gInterfaceVersion));
 
     FlightRecordWriter record;
-    auto fail = [&] {
-        // Never silently: the error stays as the status, and the link goes.
+    const std::string recordPath = FlightRecordPath(workingDirectory_);
+    auto fail = [&](std::string_view message) {
+        // Never silently: the error stays as the status, the reason is kept
+        // for the caller, and the link goes.
+        const int error = errno;
+        failure_ = msg::Format(message, recordPath);
+        if (error != 0) failure_ += ": " + std::string(std::strerror(error));
         IpcClose();
         record.Close();
         Report(&RecorderStatus::ReportThreadError, std::string(msg::kStatusThreadError));
         return RecorderOutcome::RecordFailed;
     };
-    if (!record.Open(FlightRecordPath(workingDirectory_), append_)) return fail();
+    errno = 0;
+    if (!record.Open(recordPath, append_)) return fail(msg::kCannotCreateFile);
 
     uint32_t waypoints = 0;
     char title[256] = {};
@@ -229,7 +237,9 @@ RecorderOutcome TTest2000::Run() {
             IpcBegin();
             IpcWrite(info.waypointKeyOffset, 4, &kWaypointKey);
             IpcProcess();
-            if (!record.WriteLine(RecordLine(snapshot, position, title, options_.timeSeparator))) return fail();
+            errno = 0;
+            if (!record.WriteLine(RecordLine(snapshot, position, title, options_.timeSeparator)))
+                return fail(msg::kUnableToWrite);
             ShowMessage(std::string(msg::kSimWaypoint) + std::to_string(waypoints));
             IpcBegin();
             IpcWrite(kMessageTextOffset, 128, message_);
@@ -247,7 +257,8 @@ RecorderOutcome TTest2000::Run() {
             IpcWrite(kMessageControlOffset, 2, &kShowMessage);
             IpcProcess();
             IpcClose();
-            if (!record.Close()) return fail();
+            errno = 0;
+            if (!record.Close()) return fail(msg::kUnableToWrite);
             Report(&RecorderStatus::ReportFilePrepared, std::string(msg::kStatusFilePrepared));
             return RecorderOutcome::Completed;
         }

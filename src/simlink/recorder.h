@@ -110,6 +110,11 @@ public:
     bool Finished() const { return outcome_.load() != RecorderOutcome::Running; }
     RecorderOutcome Outcome() const { return outcome_.load(); }
 
+    // Why the run ended RecordFailed: the system's message for the flight
+    // record ("Cannot create file <path>", "Unable to write to <path>") and
+    // the operating system's reason. Read it once Finished() holds.
+    const std::string& Failure() const { return failure_; }
+
     // Whether a recorder of this process is running.
     static bool AnyRunning();
 
@@ -131,6 +136,7 @@ private:
     std::condition_variable wake_;
     bool terminate_ = false;
     char message_[129] = {};
+    std::string failure_;
     std::thread thread_;
 };
 

@@ -61,10 +61,14 @@ public:
 
     // Misbehaviour: the answer to give instead of 1, a delay before each
     // answer, a code to put in place of the first request's code after
-    // serving it (0: none).
+    // serving it (0: none), requests taken in and never answered (the link
+    // stays open), and every request header's size and slot garbled after
+    // serving.
     void SetReplyValue(uint32_t value);
     void SetReplyDelay(std::chrono::milliseconds delay);
     void SetCorruptCode(uint32_t code);
+    void SetSilent(bool silent);
+    void SetScribble(bool scribble);
 
     // What came in: messages served, the last block up to its end code, the
     // block names of the links in order, the links open now.
@@ -97,6 +101,8 @@ private:
     uint32_t replyValue_ = 1;
     std::chrono::milliseconds replyDelay_ {0};
     uint32_t corruptCode_ = 0;
+    bool silent_ = false;
+    bool scribble_ = false;
     uint64_t requests_ = 0;
     std::vector<uint8_t> lastBlock_;
     std::vector<std::string> blockNames_;

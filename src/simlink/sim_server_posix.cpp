@@ -245,6 +245,7 @@ bool SimServer::HandleFrame(Client& client) {
     {
         std::lock_guard lock(mutex_);
         delay = replyDelay_;
+        if (silent_) return true;
     }
     if (delay.count() > 0 && WaitWake(delay, client.fd)) return false;
     SendWord(client.fd, Process(client));
@@ -262,6 +263,7 @@ uint32_t SimServer::Process(Client& client) {
         const size_t size = client.blockSize;
         size_t pos = 0;
         bool good = false;
+        std::vector<size_t> headers;
         while (pos + 4 <= size) {
             const uint32_t code = GetWord(block + pos);
             if (code == kIpcEndOfList) {
@@ -275,6 +277,7 @@ uint32_t SimServer::Process(Client& client) {
             const uint32_t length = GetWord(block + pos + 8);
             if (pos + header + length > size || static_cast<uint64_t>(offset) + length > kSpaceSize) break;
             uint8_t* data = block + pos + header;
+            headers.push_back(pos);
             if (code == kIpcReadCode) {
                 std::memcpy(data, space_.data() + offset, length);
             } else {
@@ -292,6 +295,12 @@ uint32_t SimServer::Process(Client& client) {
         lastBlock_.assign(block, block + std::min(pos, size));
         if (good) reply = replyValue_;
         if (corruptCode_ != 0 && pos > 4) PutWord(block, corruptCode_);
+        if (scribble_) {
+            for (const size_t at : headers) {
+                PutWord(block + at + 8, GetWord(block + at + 8) ^ 0x00FF00FFu);
+                if (GetWord(block + at) == kIpcReadCode) PutWord(block + at + 12, 0xFFFFFFFFu);
+            }
+        }
         if (!client.armed && client.wroteWaypointKey && client.wroteEndKey) {
             client.armed = true;
             ++armedLinks_;
@@ -353,6 +362,16 @@ void SimServer::SetReplyDelay(std::chrono::milliseconds delay) {
 void SimServer::SetCorruptCode(uint32_t code) {
     std::lock_guard lock(mutex_);
     corruptCode_ = code;
+}
+
+void SimServer::SetSilent(bool silent) {
+    std::lock_guard lock(mutex_);
+    silent_ = silent;
+}
+
+void SimServer::SetScribble(bool scribble) {
+    std::lock_guard lock(mutex_);
+    scribble_ = scribble;
 }
 
 uint64_t SimServer::RequestCount() const {

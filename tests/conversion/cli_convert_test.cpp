@@ -54,7 +54,9 @@ TEST(CliConvert, PrintsThePathOfTheConvertedFile) {
     EXPECT_TRUE(SameBytes(ReadBytes(TempOutput(dir, "FS98.txt")), ReadBytes(Fixture("expected/fpf-all-types.txt"))));
 }
 
-TEST(CliConvert, SavesOverAnExistingFileAndSendsTheTemporaryOneToTheBin) {
+// The temporary output is deleted, not recycled: a script converting many
+// plans must not fill the recycle bin.
+TEST(CliConvert, SavesOverAnExistingFileAndDeletesTheTemporaryOne) {
     const TempDir dir;
     WriteBytes(dir.File("route.pln"), "an older plan");
     const CliRun run = Cli(dir, {"fpf", Fixture("fpf-all-types.fpf"), "pln", "-o", "route.pln"});
@@ -62,7 +64,8 @@ TEST(CliConvert, SavesOverAnExistingFileAndSendsTheTemporaryOneToTheBin) {
     EXPECT_EQ(run.out, "route.pln\n");
     EXPECT_TRUE(SameBytes(ReadBytes(dir.File("route.pln")), ReadBytes(Fixture("expected/fpf-all-types.pln"))));
     EXPECT_FALSE(std::filesystem::exists(TempOutput(dir, "FS98.pln")));
-    EXPECT_TRUE(std::filesystem::exists(dir.File("share/Trash/files/FS98.pln")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("share/Trash/files/FS98.pln")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("share/Trash/info/FS98.pln.trashinfo")));
 
     const CliRun fsn = Cli(dir, {"flt", Fixture("flt-route.flt"), "fsn", "-o", dir.File("route.fsn")});
     EXPECT_EQ(fsn.exitCode, 0) << fsn.err;

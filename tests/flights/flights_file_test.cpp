@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
@@ -119,6 +120,132 @@ TEST(FlightsFile, InterruptedCommitIsRolledBack) {
     ASSERT_TRUE(table.IsOpen()) << table.OpenError();
     EXPECT_EQ(table.RecordCount(), 300);
     EXPECT_EQ(table.ReadRecord(150)->plan, std::string(2000, 'p'));
+}
+
+// Another process (a second command, the application) holding the file: a
+// child takes an exclusive lock, tells the parent over a pipe, and lets go
+// after holdMs. Returns the child's pid; the parent reaps it.
+pid_t HoldExclusiveLock(const std::string& path, int holdMs) {
+    int fds[2];
+    if (::pipe(fds) != 0) return -1;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        sqlite3* db = nullptr;
+        const bool locked = sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
+                            sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK;
+        const char c = locked ? 'L' : 'F';
+        if (::write(fds[1], &c, 1) != 1) ::_exit(2);
+        ::usleep(static_cast<useconds_t>(holdMs) * 1000);
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    char c = 0;
+    const bool ok = ::read(fds[0], &c, 1) == 1 && c == 'L';
+    ::close(fds[0]);
+    if (!ok) {
+        ::waitpid(pid, nullptr, 0);
+        return -1;
+    }
+    return pid;
+}
+
+// Another process writing all the time, as a second command or the
+// application would: every opening and every insert still succeeds.
+TEST(FlightsFile, OpensAndInsertsBesideAnotherWritingProcess) {
+    TempDir dir;
+    { FlightsTable::Open(dir.path()).InsertFlight("AZ100", "LIRF LIML", "log\r\n"); }
+    int started[2], stop[2];
+    ASSERT_EQ(::pipe(started), 0);
+    ASSERT_EQ(::pipe(stop), 0);
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+        ::close(started[0]);
+        ::close(stop[1]);
+        ::fcntl(stop[0], F_SETFL, O_NONBLOCK);
+        sqlite3* db = nullptr;
+        sqlite3_open(dir.File("Voli.cds").c_str(), &db);
+        sqlite3_busy_timeout(db, 5000);
+        const char c = 'S';
+        if (::write(started[1], &c, 1) != 1) ::_exit(2);
+        char ignored = 0;
+        // One insert every few milliseconds, as a loop of separate commands
+        // would make them, until the parent closes its end.
+        while (::read(stop[0], &ignored, 1) < 0) {
+            sqlite3_exec(db, "INSERT INTO ClientDataSet1 (ID) VALUES ('X')", nullptr, nullptr, nullptr);
+            ::usleep(3000);
+        }
+        sqlite3_close(db);
+        ::_exit(0);
+    }
+    ::close(started[1]);
+    ::close(stop[0]);
+    char c = 0;
+    ASSERT_EQ(::read(started[0], &c, 1), 1);
+    ::close(started[0]);
+    int failures = 0;
+    for (int i = 0; i < 100; ++i) {
+        FlightsTable table = FlightsTable::Open(dir.path());
+        if (!table.IsOpen()) {
+            ++failures;
+            continue;
+        }
+        try {
+            if (i % 10 == 0) table.InsertFlight("AZ" + std::to_string(i), "LIRF LIML", "log\r\n");
+        } catch (const Error&) {
+            ++failures;
+        }
+    }
+    ::close(stop[1]);
+    ::waitpid(writer, nullptr, 0);
+    EXPECT_EQ(failures, 0);
+    FlightsTable table = FlightsTable::Open(dir.path());
+    table.FindNearest("AZ");
+    int ours = 0;
+    for (const FlightRecord& r : table.VisibleRecords()) ours += r.id.rfind("AZ", 0) == 0 ? 1 : 0;
+    EXPECT_EQ(ours, 11);
+}
+
+// A lock held for a moment is waited for, at the opening as for a change.
+TEST(FlightsFile, BrieflyLockedFileIsWaitedFor) {
+    TempDir dir;
+    { FlightsTable::Open(dir.path()).InsertFlight("AZ100", "LIRF LIML", "log\r\n"); }
+    for (const bool openFirst : {false, true}) {
+        SCOPED_TRACE(openFirst ? "lock taken after opening" : "lock taken before opening");
+        FlightsTable table;
+        if (openFirst) table = FlightsTable::Open(dir.path());
+        const pid_t holder = HoldExclusiveLock(dir.File("Voli.cds"), 300);
+        ASSERT_GT(holder, 0);
+        if (!openFirst) table = FlightsTable::Open(dir.path());
+        ASSERT_TRUE(table.IsOpen()) << table.OpenError();
+        EXPECT_NO_THROW(table.InsertFlight("AZ200", "LIML LIRF", "second\r\n"));
+        ::waitpid(holder, nullptr, 0);
+    }
+    EXPECT_EQ(FlightsTable::Open(dir.path()).RecordCount(), 3);
+}
+
+// A lock held past the timeout says the file is busy, not that it is unreadable.
+TEST(FlightsFile, LockHeldPastTheTimeoutReportsBusyFile) {
+    TempDir dir;
+    { FlightsTable::Open(dir.path()).InsertFlight("AZ100", "LIRF LIML", "log\r\n"); }
+    FlightsTable open = FlightsTable::Open(dir.path(), 100);
+    const pid_t holder = HoldExclusiveLock(dir.File("Voli.cds"), 1500);
+    ASSERT_GT(holder, 0);
+    FlightsTable table = FlightsTable::Open(dir.path(), 100);
+    EXPECT_FALSE(table.IsOpen());
+    EXPECT_EQ(table.OpenError(), "File Voli.cds is busy: another program is using it, try again");
+    try {
+        open.InsertFlight("AZ200", "LIML LIRF", "second\r\n");
+        ADD_FAILURE() << "insert under a lock held past the timeout";
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "File " + dir.File("Voli.cds") + " is busy: another program is using it, try again");
+    }
+    ::waitpid(holder, nullptr, 0);
+    EXPECT_NO_THROW(open.InsertFlight("AZ200", "LIML LIRF", "second\r\n"));
+    EXPECT_EQ(open.RecordCount(), 2);
 }
 
 TEST(FlightsFile, UnreadableFileIsLeftByteForByte) {

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "core/error.h"
 #include "platform/platform.h"
@@ -107,6 +110,74 @@ TEST(ReplaceFileAtomically, FailureLeavesTheOldFile) {
     ::chmod(dir.path().c_str(), 0700);
     EXPECT_EQ(Slurp(path), "old");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
+// A rename would replace a protected file; the save must refuse it as a write
+// open would (checked without root, which permission bits do not stop).
+TEST(ReplaceFileAtomically, WriteProtectedFileIsRefusedAndKept) {
+    TempDir dir;
+    ::chmod(dir.path().c_str(), 0777);
+    const std::string path = dir.path() + "/Report.log";
+    ASSERT_EQ(platform::ReplaceFileAtomically(path, "protected"), 0);
+    ::chmod(path.c_str(), 0444);
+    EXPECT_TRUE(test_support::RunUnprivileged([&] {
+        bool refused = platform::ReplaceFileAtomically(path, "new") == EACCES;
+        try {
+            platform::SaveLines(path, {"new"});
+            refused = false;
+        } catch (const Error& e) {
+            refused = refused && std::string(e.what()) == "Cannot create file " + path;
+        }
+        return refused;
+    }));
+    EXPECT_EQ(Slurp(path), "protected");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
+// Temporaries left by killed saves go with the next save of the same file;
+// a live writer's temporary, other files' temporaries and other names stay.
+TEST(ReplaceFileAtomically, NextSaveRemovesTemporariesOfDeadWriters) {
+    TempDir dir;
+    const std::string path = dir.path() + "/Report.log";
+    const pid_t dead = ::fork();
+    if (dead == 0) ::_exit(0);
+    ::waitpid(dead, nullptr, 0);
+    const std::string live = std::to_string(::getpid());
+    const std::vector<std::string> stale = {".Report.log." + std::to_string(dead) + ".a1B2c3"};
+    const std::vector<std::string> kept = {
+        ".Report.log." + live + ".x9Y8z7",                    // its writer still runs
+        ".Kestrova.INI." + std::to_string(dead) + ".a1B2c3",  // another file's save
+        ".Report.log.a1B2c3",                                 // not our naming
+        ".Report.log." + std::to_string(dead) + ".toolong7",
+        "Report.log.BAK",
+    };
+    for (const auto& name : stale) ASSERT_TRUE(test_support::WriteBytes(dir.path() + "/" + name, "partial"));
+    for (const auto& name : kept) ASSERT_TRUE(test_support::WriteBytes(dir.path() + "/" + name, "x"));
+    ASSERT_EQ(platform::ReplaceFileAtomically(path, "new"), 0);
+    for (const auto& name : stale) EXPECT_FALSE(fs::exists(dir.path() + "/" + name)) << name;
+    for (const auto& name : kept) EXPECT_TRUE(fs::exists(dir.path() + "/" + name)) << name;
+    EXPECT_EQ(Slurp(path), "new");
+}
+
+// The whole story: a save killed before its rename leaves a temporary that
+// the next save of the file clears away.
+TEST(ReplaceFileAtomically, SaveKilledBeforeTheRenameIsClearedByTheNext) {
+    TempDir dir;
+    const std::string path = dir.path() + "/Report.log";
+    ASSERT_EQ(platform::ReplaceFileAtomically(path, "old"), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        platform::ReplaceFileAtomically(path, "lost", [] { ::_exit(9); });
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_EQ(WEXITSTATUS(status), 9);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
+    EXPECT_EQ(Slurp(path), "old");
+    ASSERT_EQ(platform::ReplaceFileAtomically(path, "new"), 0);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+    EXPECT_EQ(Slurp(path), "new");
 }
 
 TEST(ReplaceFileAtomically, MissingDirectoryFailsWithoutThrowing) {

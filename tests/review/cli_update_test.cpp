@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+
+#include <filesystem>
 
 #include <cstdlib>
 #include <string>
 
+#include "../common/unprivileged.h"
 #include "review_test_support.h"
 
 namespace kestrova::review {
@@ -114,6 +118,25 @@ TEST(CliUpdate, FuelFailureSavesTheRest) {
     EXPECT_NE(updated.find("TOTALS: DISTANCE =120 Miles   Time=1:02\r\n"), std::string::npos);
     EXPECT_NE(updated.find("Fuel rate: 27 gal/h (Estimated)\r\n"), std::string::npos);
     EXPECT_EQ(ReadBytes(dir.File("Report.BAK")), original);
+}
+
+// A protected log in a writable folder is refused (the rename of the save
+// would replace it otherwise), and no backup is made of it. Run as a user
+// that the permission bits bind.
+TEST(CliUpdate, WriteProtectedLogIsRefusedAndKept) {
+    TempDir dir;
+    ::chmod(dir.path().c_str(), 0777);
+    const std::string original = ReadBytes(FixturePath("normal_flight.log"));
+    WriteBytes(dir.File("Report.log"), original);
+    ::chmod(dir.File("Report.log").c_str(), 0444);
+    WriteRecord(dir.path(), testing::NormalFlightRecord());
+    const bool ran = test_support::RunUnprivileged([&] {
+        const CliRun r = RunCli(dir, "update");
+        return r.exitCode == 1 && r.errors == "Cannot create file " + dir.path() + "/Report.log\n";
+    });
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(ReadBytes(dir.File("Report.log")), original);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("Report.BAK")));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -56,6 +57,20 @@ TEST_F(StandInTest, CommandLineRecordsAFlight) {
               "message: Welcome on board by Altamarinola Airlines and Kestrova 2002\n"
               "message: REGISTERED WAYPOINT #1\n"
               "message: END CONNECTION, GOODBYE\n");
+}
+
+// A record that cannot be made says which file and why on standard error,
+// besides the status title on standard output.
+TEST_F(StandInTest, CommandLineTellsWhyTheRecordFailed) {
+    std::filesystem::create_directory(dirs_.WorkFile("FS98.log"));
+    const std::string scenario = dirs_.Root() + "/flight.txt";
+    test::WriteFile(scenario, "set 0x3304 u32 0x26900002\nawait connect\n");
+    test::Child sim({KESTROVA_SIM, scenario});
+    ASSERT_TRUE(test::WaitForSimulator()) << sim.Err();
+    test::Child cli({KESTROVA_CLI, "record"}, dirs_.Work());
+    ASSERT_EQ(cli.Wait(), 1) << cli.Err();
+    EXPECT_EQ(cli.Err(), "Cannot create file " + dirs_.WorkFile("FS98.log") + ": Is a directory\n");
+    EXPECT_NE(cli.Out().find("-->error in thread FS2000\n"), std::string::npos) << cli.Out();
 }
 
 TEST_F(StandInTest, CommandLineWithoutSimulator) {
