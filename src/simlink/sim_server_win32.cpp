@@ -151,9 +151,13 @@ uint32_t SimServer::HandleRequest(uint16_t atom) {
 
     uint32_t reply = 0;
     const std::chrono::milliseconds delay = ReplyDelay();
-    // A stop ends the stall without an answer, as a closed socket does.
+    // A stall ends without an answer when the server stops, or when the next
+    // request comes in: its sender gave up on this one, whose block it may
+    // be filling again already.
+    HANDLE stop = stopEvent_;
     if (delay.count() == 0 ||
-        ::WaitForSingleObject(stopEvent_, static_cast<DWORD>(delay.count())) == WAIT_TIMEOUT)
+        ::MsgWaitForMultipleObjectsEx(1, &stop, static_cast<DWORD>(delay.count()), QS_SENDMESSAGE, 0) ==
+            WAIT_TIMEOUT)
         reply = Process(static_cast<uint8_t*>(view), info.RegionSize, *link);
     ::UnmapViewOfFile(view);
     ::CloseHandle(mapping);
