@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-apps imagemagick
   g++-mingw-w64-x86-64
+  wine64
 )
 
 missing=()
