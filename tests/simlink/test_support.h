@@ -14,6 +14,8 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -201,6 +203,7 @@ public:
             DWORD code = 0;
             ::GetExitCodeProcess(process_, &code);
             exit_ = static_cast<int>(code);
+            ended_ = true;
         }
         // The pipes end with the process (and any child holding them).
         for (std::thread& reader : readers_)
@@ -235,10 +238,20 @@ public:
     }
 
 private:
+    // Reads until the pipe breaks, or is empty once the process has ended: a
+    // process the child started may hold the pipe open after it.
     void Gather(HANDLE pipe, std::string& into) {
         char buf[4096];
-        DWORD got = 0;
-        while (::ReadFile(pipe, buf, sizeof buf, &got, nullptr) && got > 0) {
+        for (;;) {
+            DWORD available = 0;
+            if (!::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) return;
+            if (available == 0) {
+                if (ended_) return;
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                continue;
+            }
+            DWORD got = 0;
+            if (!::ReadFile(pipe, buf, std::min<DWORD>(available, sizeof buf), &got, nullptr) || got == 0) return;
             std::lock_guard lock(mutex_);
             into.append(buf, got);
             for (size_t at; (at = into.find("\r\n")) != std::string::npos;) into.erase(at, 1);
@@ -248,6 +261,7 @@ private:
     HANDLE process_ = nullptr;
     HANDLE stdin_ = nullptr, stdout_ = nullptr, stderr_ = nullptr;
     std::thread readers_[2];
+    std::atomic<bool> ended_ {false};
     int exit_ = -1;
     mutable std::mutex mutex_;
     std::string out_, err_;
