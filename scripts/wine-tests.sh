@@ -33,6 +33,9 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 # The shell's recycle bin is the XDG trash under Wine: keep it in the run.
 export XDG_DATA_HOME=$run/xdg
 export LC_ALL=C LANG=C
+# The Linux stand-in's socket, away from any other simulator on the machine.
+export XDG_RUNTIME_DIR=$run/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset DISPLAY WAYLAND_DISPLAY
 cleanup() {
   "$wineserver" -k 2>/dev/null || true
