@@ -18,6 +18,8 @@ packages=(
   xdg-utils libx11-dev
   # Fuzzing the parsers (libFuzzer comes with clang).
   clang-14 libfuzzer-14-dev
+  # The Windows build's tests run under Wine.
+  wine64
 )
 
 # The list alone, for scripts/check-setup-packages.sh.

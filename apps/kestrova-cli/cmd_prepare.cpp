@@ -3,7 +3,9 @@
 
 #include "cli.h"
 #include "core/error.h"
+#ifdef KESTROVA_HAVE_FLIGHTS
 #include "flights/flights_table.h"
+#endif
 #include "navlog/flightplanner_navlog.h"
 #include "navlog/layout.h"
 #include "navlog/select_plan.h"
@@ -40,9 +42,14 @@ int Run(const std::vector<std::string>& args, const Globals& globals) {
             return Usage();
     }
 
+#ifndef KESTROVA_HAVE_FLIGHTS
+    // Refused before anything is written, as a store that cannot open would be.
+    if (flightId) return Fail("--store: the flights store is not in this build");
+#endif
     const AppContext context = LoadApplicationContext(SettingsFile(globals.settingsPath), globals.workingDirectory);
     const LocaleFormats locale = platform::CurrentLocaleFormats();
 
+#ifdef KESTROVA_HAVE_FLIGHTS
     // The table is opened before anything is written, so a store that cannot
     // succeed leaves Report.log untouched.
     FlightsTable table;
@@ -53,6 +60,7 @@ int Run(const std::vector<std::string>& args, const Globals& globals) {
             table.CheckOpen();
         }
     }
+#endif
 
     navlog::SelectPlanState state;
     navlog::LoadPlannerText(state, navlogPath);
@@ -63,11 +71,13 @@ int Run(const std::vector<std::string>& args, const Globals& globals) {
         navlog::WinPlanner(state, context, locale, dateText);
     std::cout << "Wrote " << navlog::ReportLogPath(context) << "\n";
 
+#ifdef KESTROVA_HAVE_FLIGHTS
     if (flightId) {
         const navlog::StoredFlight f = navlog::StoredFlightFields(state, *flightId);
         table.InsertFlight(f.id, f.description, f.plan, f.type);
         std::cout << "Stored flight " << CutToField(FlightField::Id, f.id) << " (" << table.Path() << ")\n";
     }
+#endif
     return 0;
 }
 

@@ -5,13 +5,16 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include "scenario.h"
 #include "simlink/sim_server.h"
 
 namespace {
 
+#ifndef _WIN32
 char gSocketPath[512];
 
 // The socket must not outlive the process, or the recorder would keep finding
@@ -20,6 +23,7 @@ extern "C" void OnSignal(int signal) {
     if (gSocketPath[0] != '\0') ::unlink(gSocketPath);
     ::_exit(128 + signal);
 }
+#endif
 
 void PrintUsage(std::ostream& out) {
     out << "usage: kestrova-sim SCENARIO | kestrova-sim - | kestrova-sim --demo\n\n"
@@ -62,10 +66,12 @@ int main(int argc, char** argv) {
         std::cerr << "kestrova-sim: " << error << "\n";
         return 1;
     }
+#ifndef _WIN32
     std::strncpy(gSocketPath, server.SocketPath().c_str(), sizeof gSocketPath - 1);
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
     std::signal(SIGHUP, OnSignal);
+#endif
     std::cerr << "kestrova-sim: serving " << server.SocketPath() << std::endl;
 
     sim::Scenario scenario(server);

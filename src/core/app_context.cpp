@@ -9,7 +9,11 @@ AppContext& Context() {
 
 std::string DataFilePath(const AppContext& context, const std::string& fileName) {
     std::string path = context.workingDirectory;
+#ifdef _WIN32
+    if (path.empty() || (path.back() != '\\' && path.back() != '/')) path += '\\';
+#else
     if (path.empty() || path.back() != '/') path += '/';
+#endif
     return path + fileName;
 }
 

@@ -12,7 +12,11 @@ std::string JoinPath(const std::string& directory, const std::string& name) {
     if (directory.empty()) return name;
     const char last = directory.back();
     if (last == '/' || last == '\\') return directory + name;
+#ifdef _WIN32
+    return directory + "\\" + name;
+#else
     return directory + "/" + name;
+#endif
 }
 
 std::vector<std::string> LoadLines(const std::string& path) {

@@ -40,7 +40,7 @@ std::string CurrentDirectory();
 // The directory of the running executable, with a trailing separator.
 std::string ExecutableDirectory();
 
-// dir + "/" + name, where dir may or may not end in a separator.
+// dir + "/" + name (Windows: "\\"), where dir may or may not end in a separator.
 std::string JoinPath(const std::string& directory, const std::string& name);
 
 // The path of a file of the directory whose name matches without regard to
@@ -70,6 +70,7 @@ int ReplaceFileAtomically(const std::string& path, std::string_view contents,
 // Gives the file a second name (a hard link), or moves it there where links
 // are not supported; an existing file of that name is replaced. False when
 // neither worked. Nothing happens when both names already are the same file.
+// On Windows a failure leaves the existing file of that name as it was.
 bool LinkOrMove(const std::string& from, const std::string& to);
 
 bool IsDirectory(const std::string& path);

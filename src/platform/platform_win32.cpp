@@ -202,9 +202,19 @@ int ReplaceFileAtomically(const std::string& path, std::string_view contents,
 
 bool LinkOrMove(const std::string& from, const std::string& to) {
     if (::_stricmp(from.c_str(), to.c_str()) == 0) return true;
-    ::DeleteFileA(to.c_str());
-    return ::CreateHardLinkA(to.c_str(), from.c_str(), nullptr) != 0 ||
-           ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+    // The old file of that name goes only when the new one takes its place in
+    // the same step: a link is made under a fresh name beside it first, since
+    // a link cannot replace a file.
+    char fresh[MAX_PATH + 1];
+    if (::GetTempFileNameA(DirectoryOf(to).c_str(), "tmp", 0, fresh) != 0) {
+        ::DeleteFileA(fresh);
+        if (::CreateHardLinkA(fresh, from.c_str(), nullptr) != 0) {
+            if (::MoveFileExA(fresh, to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) return true;
+            ::DeleteFileA(fresh);
+        }
+    }
+    // No links on this volume (FAT, some shares): move the file over it.
+    return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 bool IsDirectory(const std::string& path) {

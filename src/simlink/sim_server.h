@@ -5,16 +5,19 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <future>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
-// The simulator's side of the link on POSIX: a 64 KiB offset space (zero at
-// start) served on the window socket. Reads are filled from the space, writes
-// stored into it, request headers left as they came and each message answered
-// with 1. Used by the simulator stand-in kestrova-sim and by tests, which can
-// also make it misbehave.
+// The simulator's side of the link: a 64 KiB offset space (zero at start)
+// served on the window socket (POSIX) or by a top-level window answering the
+// registered request message (Windows). Reads are filled from the space,
+// writes stored into it, request headers left as they came and each message
+// answered with 1. Used by the simulator stand-in kestrova-sim and by tests,
+// which can also make it misbehave. Only the transport differs by platform;
+// the request walk and the offset space are one.
 namespace kestrova {
 
 class SimServer {
@@ -26,14 +29,15 @@ public:
     SimServer(const SimServer&) = delete;
     SimServer& operator=(const SimServer&) = delete;
 
-    // Creates the window socket and serves on a thread of its own. Returns an
-    // empty text, or what went wrong (another simulator serving, no runtime
-    // directory...).
+    // Creates the window socket (the window on Windows) and serves on a thread
+    // of its own. Returns an empty text, or what went wrong (another simulator
+    // serving, no runtime directory...).
     std::string Start();
 
     // Drops every link, removes the socket and stops serving.
     void Stop();
 
+    // The socket path; on Windows the window class.
     const std::string& SocketPath() const { return socketPath_; }
 
     // The offset space. Bytes beyond its end are ignored on writes and read as 0.
@@ -81,19 +85,46 @@ public:
     void OnMessage(std::function<void(const std::string&)> handler);
 
 private:
-    struct Client;
-    void Serve();
-    bool HandleFrame(Client& client);
-    uint32_t Process(Client& client);
-    bool WaitWake(std::chrono::milliseconds delay, int clientFd);
+    // What the request walk keeps of one link: whether it armed both hot keys.
+    struct LinkKeys {
+        bool wroteWaypointKey = false;
+        bool wroteEndKey = false;
+        bool armed = false;
+    };
+    // Walks one request block (sim_server.cpp); the answer to give.
+    uint32_t Process(uint8_t* block, size_t size, LinkKeys& keys);
+    // Bookkeeping for the transports: a new link, a link gone, the name of a
+    // block a link uses.
+    void LinkOpened();
+    void LinkClosed();
+    void NoteBlockName(const std::string& name);
+    std::chrono::milliseconds ReplyDelay() const;
+    bool Silent() const;
 
     std::string windowClass_;
     std::string socketPath_;
+    std::thread thread_;
+#ifdef _WIN32
+    struct Link;
+    friend struct SimServerWindow;  // the window procedure
+    void Serve(std::promise<std::string>& started);
+    uint32_t HandleRequest(uint16_t atom);
+    void CheckLinks();
+    void* window_ = nullptr;     // HWND, owned by the server thread
+    void* stopEvent_ = nullptr;  // HANDLE, ends a stalled answer when stopping
+    uint32_t requestMessage_ = 0;
+    std::vector<Link*> links_;   // server thread only
+#else
+    struct Client;
+    void Serve();
+    bool HandleFrame(Client& client);
+    bool WaitWake(std::chrono::milliseconds delay, int clientFd);
+
     int listenFd_ = -1;
     uint32_t instance_ = 0;
     int wakePipe_[2] = {-1, -1};
-    std::thread thread_;
     std::vector<Client*> clients_;
+#endif
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;

@@ -59,15 +59,12 @@ bool ValidBlockName(const std::string& name) {
 
 }  // namespace
 
-struct SimServer::Client {
+struct SimServer::Client : LinkKeys {
     int fd = -1;
     bool link = false;  // has sent a request (a ping-only connection is no link)
     std::string blockName;
     uint8_t* block = nullptr;
     size_t blockSize = 0;
-    bool wroteWaypointKey = false;
-    bool wroteEndKey = false;
-    bool armed = false;
 
     void Unmap() {
         if (block != nullptr) ::munmap(block, blockSize);
@@ -76,10 +73,6 @@ struct SimServer::Client {
         blockName.clear();
     }
 };
-
-SimServer::SimServer(std::string windowClass) : windowClass_(std::move(windowClass)), space_(kSpaceSize, 0) {}
-
-SimServer::~SimServer() { Stop(); }
 
 std::string SimServer::Start() {
     if (thread_.joinable()) return {};
@@ -180,11 +173,7 @@ void SimServer::Serve() {
                 c->Unmap();
                 ::close(c->fd);
                 c->fd = -1;
-                if (c->link) {
-                    std::lock_guard lock(mutex_);
-                    --openLinks_;
-                    changed_.notify_all();
-                }
+                if (c->link) LinkClosed();
             }
         }
         clients_.erase(std::remove_if(clients_.begin(), clients_.end(),
@@ -216,9 +205,7 @@ bool SimServer::HandleFrame(Client& client) {
     }
     if (!client.link) {
         client.link = true;
-        std::lock_guard lock(mutex_);
-        ++openLinks_;
-        ++linksSeen_;
+        LinkOpened();
     }
     if (client.blockName != name) {
         client.Unmap();
@@ -237,166 +224,13 @@ bool SimServer::HandleFrame(Client& client) {
             SendWord(client.fd, 0);
             return true;
         }
-        std::lock_guard lock(mutex_);
-        if (std::find(blockNames_.begin(), blockNames_.end(), name.substr(1)) == blockNames_.end())
-            blockNames_.push_back(name.substr(1));
+        NoteBlockName(name.substr(1));
     }
-    std::chrono::milliseconds delay;
-    {
-        std::lock_guard lock(mutex_);
-        delay = replyDelay_;
-        if (silent_) return true;
-    }
+    if (Silent()) return true;  // taken in, never answered
+    const std::chrono::milliseconds delay = ReplyDelay();
     if (delay.count() > 0 && WaitWake(delay, client.fd)) return false;
-    SendWord(client.fd, Process(client));
+    SendWord(client.fd, Process(client.block, client.blockSize, client));
     return true;
-}
-
-uint32_t SimServer::Process(Client& client) {
-    std::vector<std::string> texts;
-    std::function<void(const std::string&)> onMessage;
-    uint32_t reply = 0;
-    {
-        std::lock_guard lock(mutex_);
-        ++requests_;
-        uint8_t* const block = client.block;
-        const size_t size = client.blockSize;
-        size_t pos = 0;
-        bool good = false;
-        std::vector<size_t> headers;
-        while (pos + 4 <= size) {
-            const uint32_t code = GetWord(block + pos);
-            if (code == kIpcEndOfList) {
-                pos += 4;
-                good = true;
-                break;
-            }
-            const size_t header = code == kIpcReadCode ? 16 : code == kIpcWriteCode ? 12 : 0;
-            if (header == 0 || pos + header > size) break;
-            const uint32_t offset = GetWord(block + pos + 4);
-            const uint32_t length = GetWord(block + pos + 8);
-            if (pos + header + length > size || static_cast<uint64_t>(offset) + length > kSpaceSize) break;
-            uint8_t* data = block + pos + header;
-            headers.push_back(pos);
-            if (code == kIpcReadCode) {
-                std::memcpy(data, space_.data() + offset, length);
-            } else {
-                std::memcpy(space_.data() + offset, data, length);
-                if (offset == kMessageTextOffset && length > 0) {
-                    const void* zero = std::memchr(data, 0, length);
-                    texts.emplace_back(reinterpret_cast<const char*>(data),
-                                       zero != nullptr ? static_cast<const uint8_t*>(zero) - data : length);
-                }
-                if (offset == 0x3210 && length == 4 && GetWord(data) == kWaypointKey) client.wroteWaypointKey = true;
-                if (offset == 0x3214 && length == 4 && GetWord(data) == kEndKey) client.wroteEndKey = true;
-            }
-            pos += header + length;
-        }
-        lastBlock_.assign(block, block + std::min(pos, size));
-        if (good) reply = replyValue_;
-        if (corruptCode_ != 0 && pos > 4) PutWord(block, corruptCode_);
-        if (scribble_) {
-            for (const size_t at : headers) {
-                PutWord(block + at + 8, GetWord(block + at + 8) ^ 0x00FF00FFu);
-                if (GetWord(block + at) == kIpcReadCode) PutWord(block + at + 12, 0xFFFFFFFFu);
-            }
-        }
-        if (!client.armed && client.wroteWaypointKey && client.wroteEndKey) {
-            client.armed = true;
-            ++armedLinks_;
-        }
-        onMessage = onMessage_;
-        changed_.notify_all();
-    }
-    if (onMessage)
-        for (const std::string& text : texts) onMessage(text);
-    return reply;
-}
-
-void SimServer::Write(uint32_t offset, const void* data, size_t size) {
-    std::lock_guard lock(mutex_);
-    if (offset >= kSpaceSize) return;
-    std::memcpy(space_.data() + offset, data, std::min<size_t>(size, kSpaceSize - offset));
-    changed_.notify_all();
-}
-
-void SimServer::Read(uint32_t offset, void* data, size_t size) const {
-    std::lock_guard lock(mutex_);
-    std::memset(data, 0, size);
-    if (offset >= kSpaceSize) return;
-    std::memcpy(data, space_.data() + offset, std::min<size_t>(size, kSpaceSize - offset));
-}
-
-void SimServer::PressKey(uint32_t slotOffset) {
-    const uint8_t pressed = 1;
-    Write(slotOffset + 3, &pressed, 1);
-}
-
-bool SimServer::AwaitKeyRearmed(uint32_t slotOffset, std::chrono::milliseconds timeout) {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, timeout, [&] { return space_[slotOffset + 3] == 0; });
-}
-
-bool SimServer::AwaitConnect(std::chrono::milliseconds timeout) {
-    std::unique_lock lock(mutex_);
-    if (!changed_.wait_for(lock, timeout, [&] { return armedLinks_ > connectsAwaited_; })) return false;
-    ++connectsAwaited_;
-    return true;
-}
-
-bool SimServer::AwaitLinksClosed(std::chrono::milliseconds timeout) {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, timeout, [&] { return linksSeen_ > 0 && openLinks_ == 0; });
-}
-
-void SimServer::SetReplyValue(uint32_t value) {
-    std::lock_guard lock(mutex_);
-    replyValue_ = value;
-}
-
-void SimServer::SetReplyDelay(std::chrono::milliseconds delay) {
-    std::lock_guard lock(mutex_);
-    replyDelay_ = delay;
-}
-
-void SimServer::SetCorruptCode(uint32_t code) {
-    std::lock_guard lock(mutex_);
-    corruptCode_ = code;
-}
-
-void SimServer::SetSilent(bool silent) {
-    std::lock_guard lock(mutex_);
-    silent_ = silent;
-}
-
-void SimServer::SetScribble(bool scribble) {
-    std::lock_guard lock(mutex_);
-    scribble_ = scribble;
-}
-
-uint64_t SimServer::RequestCount() const {
-    std::lock_guard lock(mutex_);
-    return requests_;
-}
-
-std::vector<uint8_t> SimServer::LastBlock() const {
-    std::lock_guard lock(mutex_);
-    return lastBlock_;
-}
-
-std::vector<std::string> SimServer::BlockNames() const {
-    std::lock_guard lock(mutex_);
-    return blockNames_;
-}
-
-size_t SimServer::OpenLinks() const {
-    std::lock_guard lock(mutex_);
-    return openLinks_;
-}
-
-void SimServer::OnMessage(std::function<void(const std::string&)> handler) {
-    std::lock_guard lock(mutex_);
-    onMessage_ = std::move(handler);
 }
 
 }  // namespace kestrova

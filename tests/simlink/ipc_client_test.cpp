@@ -1,7 +1,3 @@
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstring>
 #include <memory>
@@ -181,7 +177,7 @@ TEST_P(IpcClientTest, ReopenUsesTheNextLinkIdAndANewBlockName) {
     ASSERT_TRUE(IpcBegin());
     ASSERT_TRUE(IpcProcess());
     if (SimServer* server = backend_->InProcess()) {
-        const uint32_t pid = static_cast<uint32_t>(::getpid());
+        const uint32_t pid = test::ProcessId();
         EXPECT_EQ(server->BlockNames(),
                   (std::vector<std::string> {IpcBlockName(pid, first), IpcBlockName(pid, first + 1)}));
     }
@@ -260,14 +256,13 @@ TEST(IpcBlockNameTest, UpperCaseHexWithoutLeadingZeros) {
 
 TEST_F(IpcClientLocalTest, ExistingBlockNameFailsTheOpenAndUsesUpTheId) {
     const int32_t next = IpcLinkId() + 1;
-    const std::string name = "/" + IpcBlockName(static_cast<uint32_t>(::getpid()), next);
-    const int fd = ::shm_open(name.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
-    ASSERT_GE(fd, 0);
-    EXPECT_FALSE(IpcOpen(window_, 65536, 2000));
-    EXPECT_FALSE(IpcIsOpen());
-    EXPECT_EQ(IpcLinkId(), next);
-    ::close(fd);
-    ::shm_unlink(name.c_str());
+    {
+        const test::HeldBlockName held(IpcBlockName(test::ProcessId(), next));
+        ASSERT_TRUE(held.Held());
+        EXPECT_FALSE(IpcOpen(window_, 65536, 2000));
+        EXPECT_FALSE(IpcIsOpen());
+        EXPECT_EQ(IpcLinkId(), next);
+    }
     EXPECT_TRUE(IpcOpen(window_, 65536, 2000));
     EXPECT_EQ(IpcLinkId(), next + 1);
 }

@@ -16,7 +16,11 @@ using namespace std::chrono_literals;
 
 class StandInTest : public ::testing::Test {
 protected:
-    void SetUp() override { ::setenv("LC_ALL", "C", 1); }  // ':' between hours and minutes
+    void SetUp() override {
+#ifndef _WIN32
+        ::setenv("LC_ALL", "C", 1);  // ':' between hours and minutes (on Windows the user locale's)
+#endif
+    }
     void TearDown() override { IpcClose(); }
     test::PrivateDirs dirs_;
 };
@@ -112,7 +116,7 @@ TEST_F(StandInTest, RecorderSurvivesTheSimulatorKilledAndStartedAgain) {
     std::thread pilot([&] {
         first->Send("await connect\nset 0x0239 u8 1\npress waypoint\nawait waypoint\necho first done\n");
         EXPECT_TRUE(first->WaitForOutput("first done")) << first->Err();
-        first->Kill(SIGKILL);  // leaves its socket file behind
+        first->Kill(test::kKillSignal);  // leaves its socket file behind
         first->Wait();
         test::Child second({KESTROVA_SIM, "-"});
         second.Send("await connect\nset 0x0239 u8 2\npress waypoint\nawait waypoint\npress end\nawait end\n");

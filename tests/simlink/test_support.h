@@ -1,14 +1,25 @@
 #pragma once
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <csignal>
+#include <random>
+#else
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,6 +29,34 @@
 
 namespace kestrova::test {
 
+#ifdef _WIN32
+// A private working directory under %TEMP%, removed at the end. Windows has
+// one simulator window per desktop, so tests that start one run one at a time.
+class PrivateDirs {
+public:
+    PrivateDirs() {
+        char temp[MAX_PATH + 1];
+        const DWORD n = ::GetTempPathA(sizeof temp, temp);
+        std::random_device random;
+        for (;;) {
+            root_ = std::string(temp, n) + "kestrova-simlink-test-" + std::to_string(random());
+            if (::CreateDirectoryA(root_.c_str(), nullptr)) break;
+        }
+        work_ = root_ + "\\work";
+        std::filesystem::create_directory(work_);
+    }
+    ~PrivateDirs() {
+        std::error_code ec;
+        std::filesystem::remove_all(root_, ec);
+    }
+    const std::string& Work() const { return work_; }
+    const std::string& Root() const { return root_; }
+    std::string WorkFile(const std::string& name) const { return work_ + "\\" + name; }
+
+private:
+    std::string root_, work_;
+};
+#else
 // A private runtime directory (so parallel tests never share a simulator
 // socket) and a working directory, both removed at the end.
 class PrivateDirs {
@@ -49,6 +88,7 @@ private:
     std::string root_, runtime_, work_, old_;
     bool hadOld_ = false;
 };
+#endif
 
 inline std::string ReadFile(const std::string& path) {
     std::string out;
@@ -78,6 +118,175 @@ inline bool WaitForSimulator(std::chrono::milliseconds timeout = std::chrono::se
     }
     return false;
 }
+
+#ifdef _WIN32
+// A process id as the block names carry it.
+inline uint32_t ProcessId() { return ::GetCurrentProcessId(); }
+
+// Holds a block name as another process's link would, for as long as it lives.
+class HeldBlockName {
+public:
+    explicit HeldBlockName(const std::string& name)
+        : mapping_(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, name.c_str())) {}
+    ~HeldBlockName() {
+        if (mapping_ != nullptr) ::CloseHandle(mapping_);
+    }
+    bool Held() const { return mapping_ != nullptr; }
+
+private:
+    HANDLE mapping_;
+};
+
+// Windows has no SIGKILL; Kill ends the process the hard way whatever it is given.
+inline constexpr int kKillSignal = 9;
+
+// A child process with its standard input, output and error on pipes. Output
+// is read as text, CR LF becoming LF, as the C runtime reads a console.
+class Child {
+public:
+    Child(const std::vector<std::string>& argv, const std::string& directory = {}) {
+        SECURITY_ATTRIBUTES inherit {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+        HANDLE inRead = nullptr, outWrite = nullptr, errWrite = nullptr;
+        if (!::CreatePipe(&inRead, &stdin_, &inherit, 0) || !::CreatePipe(&stdout_, &outWrite, &inherit, 0) ||
+            !::CreatePipe(&stderr_, &errWrite, &inherit, 0))
+            return;
+        ::SetHandleInformation(stdin_, HANDLE_FLAG_INHERIT, 0);
+        ::SetHandleInformation(stdout_, HANDLE_FLAG_INHERIT, 0);
+        ::SetHandleInformation(stderr_, HANDLE_FLAG_INHERIT, 0);
+        std::string commandLine;
+        for (size_t i = 0; i < argv.size(); ++i)
+            commandLine += (i > 0 ? " \"" : "\"") + (i == 0 ? NativePath(argv[i]) : argv[i]) + '"';
+        STARTUPINFOA startup {};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = inRead;
+        startup.hStdOutput = outWrite;
+        startup.hStdError = errWrite;
+        PROCESS_INFORMATION info {};
+        if (::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                             directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
+            process_ = info.hProcess;
+            ::CloseHandle(info.hThread);
+        }
+        ::CloseHandle(inRead);
+        ::CloseHandle(outWrite);
+        ::CloseHandle(errWrite);
+        readers_[0] = std::thread([this] { Gather(stdout_, out_); });
+        readers_[1] = std::thread([this] { Gather(stderr_, err_); });
+    }
+    ~Child() {
+        Kill(kKillSignal);
+        Wait();
+        CloseInput();
+        for (std::thread& reader : readers_)
+            if (reader.joinable()) reader.join();
+        for (HANDLE h : {stdout_, stderr_, process_})
+            if (h != nullptr) ::CloseHandle(h);
+    }
+
+    void Send(const std::string& text) {
+        DWORD written = 0;
+        ::WriteFile(stdin_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    }
+    void CloseInput() {
+        if (stdin_ != nullptr) ::CloseHandle(stdin_);
+        stdin_ = nullptr;
+    }
+    void Kill(int) {
+        if (process_ != nullptr && exit_ < 0) ::TerminateProcess(process_, 137);
+    }
+
+    int Wait(std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
+        if (process_ == nullptr) return -1;
+        if (exit_ < 0) {
+            if (::WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) return -1;
+            DWORD code = 0;
+            ::GetExitCodeProcess(process_, &code);
+            exit_ = static_cast<int>(code);
+            ended_ = true;
+        }
+        // The pipes end with the process (and any child holding them).
+        for (std::thread& reader : readers_)
+            if (reader.joinable()) reader.join();
+        return exit_;
+    }
+
+    bool WaitForOutput(const std::string& text, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (Out().find(text) == std::string::npos) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return true;
+    }
+
+    std::string Out() const {
+        std::lock_guard lock(mutex_);
+        return out_;
+    }
+    std::string Err() const {
+        std::lock_guard lock(mutex_);
+        return err_;
+    }
+
+    // A path of the build (a Unix path under Wine) in the form Windows takes.
+    static std::string NativePath(std::string path) {
+        if (!path.empty() && path[0] == '/') path = "Z:" + path;
+        for (char& c : path)
+            if (c == '/') c = '\\';
+        return path;
+    }
+
+private:
+    // Reads until the pipe breaks, or is empty once the process has ended: a
+    // process the child started may hold the pipe open after it.
+    void Gather(HANDLE pipe, std::string& into) {
+        char buf[4096];
+        for (;;) {
+            DWORD available = 0;
+            if (!::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) return;
+            if (available == 0) {
+                if (ended_) return;
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                continue;
+            }
+            DWORD got = 0;
+            if (!::ReadFile(pipe, buf, std::min<DWORD>(available, sizeof buf), &got, nullptr) || got == 0) return;
+            std::lock_guard lock(mutex_);
+            into.append(buf, got);
+            for (size_t at; (at = into.find("\r\n")) != std::string::npos;) into.erase(at, 1);
+        }
+    }
+
+    HANDLE process_ = nullptr;
+    HANDLE stdin_ = nullptr, stdout_ = nullptr, stderr_ = nullptr;
+    std::thread readers_[2];
+    std::atomic<bool> ended_ {false};
+    int exit_ = -1;
+    mutable std::mutex mutex_;
+    std::string out_, err_;
+};
+#else
+inline uint32_t ProcessId() { return static_cast<uint32_t>(::getpid()); }
+
+// Holds a block name as another process's link would, for as long as it lives.
+class HeldBlockName {
+public:
+    explicit HeldBlockName(const std::string& name)
+        : name_("/" + name), fd_(::shm_open(name_.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600)) {}
+    ~HeldBlockName() {
+        if (fd_ < 0) return;
+        ::close(fd_);
+        ::shm_unlink(name_.c_str());
+    }
+    bool Held() const { return fd_ >= 0; }
+
+private:
+    std::string name_;
+    int fd_;
+};
+
+inline constexpr int kKillSignal = SIGKILL;
 
 // A child process with its standard input, output and error on pipes.
 class Child {
@@ -179,5 +388,6 @@ private:
     int exit_ = -1;
     std::string out_, err_;
 };
+#endif
 
 }  // namespace kestrova::test
