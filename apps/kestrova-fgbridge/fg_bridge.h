@@ -59,7 +59,7 @@ public:
     // lossTimeout: how long FlightGear may stay silent before the link is
     // closed, so that the recorder notices and reconnects later.
     FgBridge(SimServer& server, Exchange exchange, std::ostream& log,
-             std::chrono::milliseconds lossTimeout = std::chrono::seconds(8));
+             std::chrono::milliseconds lossTimeout = std::chrono::seconds(30));
     ~FgBridge();
 
     Round Step(std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now());

@@ -44,16 +44,27 @@ constexpr int kSlotOfTank[] = {1, 4, kCentre, 2, 5};
 
 }  // namespace
 
+// Away from zero, and one unit more: read back, a position on a whole minute
+// must not come out a hair short, or the recorder would write 29'60.00 for 30'.
+int64_t AwayFromZero(long double raw) {
+    if (raw == 0) return 0;
+    const long double magnitude = std::ceil(std::fabs(raw)) + 1.0L;
+    if (magnitude >= 9223372036854775808.0L) return raw < 0 ? INT64_MIN : INT64_MAX;
+    const auto whole = static_cast<int64_t>(magnitude);
+    return raw < 0 ? -whole : whole;
+}
+
 int64_t LatitudeRaw(double degrees) {
+    if (!std::isfinite(degrees)) return 0;
     const long double units = static_cast<long double>(std::clamp(degrees, -90.0, 90.0)) / kLatitudeScale;
-    return RoundClamped(units * kTwo32, INT64_MIN, INT64_MAX);
+    return AwayFromZero(units * kTwo32);
 }
 
 int64_t LongitudeRaw(double degrees) {
     // [-180, 180): 180 east is 180 west, the top of the range has no 64-bit value.
     long double d = Circle(degrees);
     if (d >= 180.0L) d -= 360.0L;
-    return RoundClamped(d / kLongitudeScale * kTwo32, INT64_MIN, INT64_MAX);
+    return AwayFromZero(d / kLongitudeScale * kTwo32);
 }
 
 int64_t AltitudeRaw(double feet) {

@@ -60,8 +60,10 @@ int main(int argc, char** argv) {
     SimServer server;
     fg::FgBridge bridge(
         server,
+        // FlightGear answers once a frame; a software-rendered frame on a busy
+        // machine can take seconds.
         [&](const std::string& method, const std::string& path, const std::string& body) {
-            return fg::HttpExchange(host, port, method, path, body, std::chrono::seconds(3));
+            return fg::HttpExchange(host, port, method, path, body, std::chrono::seconds(10));
         },
         std::cerr);
     std::cerr << "kestrova-fgbridge: reading FlightGear at " << host << ":" << port << std::endl;

@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -81,7 +82,7 @@ TEST(FgOffsetsTest, PositionFixedPoint) {
     };
     for (const auto& c : latitudes) {
         const int64_t raw = LatitudeRaw(c.degrees);
-        EXPECT_NEAR(static_cast<double>(raw), static_cast<double>(c.raw), 4.0) << c.degrees;
+        EXPECT_LE(std::llabs(raw - c.raw), 4) << c.degrees << ": " << raw;
         EXPECT_EQ(static_cast<int32_t>(raw >> 32), c.high) << c.degrees;
         EXPECT_NEAR(static_cast<double>(LatitudeDegrees(raw)), c.degrees, 1e-12);
     }
@@ -98,6 +99,11 @@ TEST(FgOffsetsTest, PositionFixedPoint) {
         EXPECT_EQ(raw < 0, c.back < 0) << c.degrees;
     }
     EXPECT_NEAR(static_cast<double>(LongitudeRaw(-90.0)), -static_cast<double>(int64_t {1} << 62), 1e4);
+    // A position on a whole minute reads back on it, not a hair short of it (29'60.00).
+    EXPECT_EQ(DegreesToDms(LatitudeDegrees(LatitudeRaw(37.5))), "+37d30'00.00\"");
+    EXPECT_EQ(DegreesToDms(LatitudeDegrees(LatitudeRaw(-12.25))), "-12d15'00.00\"");
+    EXPECT_EQ(DegreesToDms(LongitudeDegrees(LongitudeRaw(-122.25))), "-122d15'00.00\"");
+    EXPECT_EQ(DegreesToDms(LongitudeDegrees(LongitudeRaw(8.0))), "+08d00'00.00\"");
     // Altitude in metres: 1000 ft are 304.8 m; below sea level the high word is
     // the whole metres below (floor), as the recorder's whole-metres offset reads it.
     EXPECT_EQ(AltitudeRaw(1000.0), 1309106031821);  // 304.8 * 2^32 = 1309106031820.8
