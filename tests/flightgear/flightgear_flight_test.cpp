@@ -24,7 +24,7 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr const char* kFgfs = "/usr/games/fgfs";
-// Placed over the bay south of San Francisco, frozen, with a fixed wind.
+// Placed over the bay south of San Francisco, frozen.
 constexpr double kLatitude = 37.52;
 constexpr double kLongitude = -122.27;
 constexpr int kAltitudeFt = 4500;
@@ -216,7 +216,7 @@ TEST_F(FlightGearFlightTest, RecordsWaypointsAndUpdatesTheLog) {
     command << "exec " << kFgfs << " --addon=" << FLIGHTGEAR_ADDON << " --aircraft=c172p --lat=" << kLatitude
             << " --lon=" << kLongitude << " --altitude=" << kAltitudeFt
             << " --heading=270 --vc=100 --in-air --enable-freeze --enable-fuel-freeze"
-            << " --start-date-gmt=2024:01:15:20:00:00 --wind=359@12 --turbulence=0 --visibility=16093.44"
+            << " --start-date-gmt=2024:01:15:20:00:00"
             << " --httpd=" << port_
             << " --geometry=320x240 --disable-sound --disable-terrasync --disable-splash-screen"
             << " --disable-real-weather-fetch --fog-fastest --disable-clouds --disable-clouds3d"
@@ -245,6 +245,14 @@ TEST_F(FlightGearFlightTest, RecordsWaypointsAndUpdatesTheLog) {
         ready = reply.status == 200 && reply.body.find("\"value\":1") != std::string::npos;
     }
     ASSERT_TRUE(ready) << "FlightGear did not get ready within 10 minutes";
+    // The weather of the command line reaches /environment only while the
+    // simulation runs; the frozen aircraft gets its weather set in place.
+    for (const auto& [name, value] : {std::pair {"wind-from-heading-deg", "359"}, std::pair {"wind-speed-kt", "12"},
+                                      std::pair {"visibility-m", "16093.44"}}) {
+        ASSERT_EQ(Http("POST", std::string("/json/environment/") + name, std::string("{\"value\":") + value + "}").status,
+                  200);
+    }
+    ASSERT_EQ(fg::NumberOf(Read("/environment", 1), "wind-from-heading-deg"), 359);
 
     bridge_ = std::make_unique<test::Child>(
         std::vector<std::string> {KESTROVA_FGBRIDGE, "--port", std::to_string(port_)});
@@ -281,6 +289,7 @@ TEST_F(FlightGearFlightTest, RecordsWaypointsAndUpdatesTheLog) {
     EXPECT_NEAR(truths[0].altFt, kAltitudeFt, 30);
     EXPECT_EQ(Split(lines[0], ',')[6], "359");  // wind from 359, not 360 or 0
     EXPECT_EQ(Split(lines[0], ',')[7], "12");
+    EXPECT_EQ(Split(lines[0], ',')[4], "10");   // 16093.44 m are 10 statute miles
 
     // The record merged into a prepared log: actual times and altitudes in the
     // table, the weather in the take-off and landing rows. The frozen aircraft
