@@ -1,7 +1,11 @@
 #include "fg_props.h"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
 
 namespace kestrova::fg {
 
