@@ -1,5 +1,6 @@
 #include "fg_props.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -248,9 +249,11 @@ double NumberOf(const PropertyMap& props, const std::string& path) {
 FgState StateFromProperties(const PropertyMap& p) {
     FgState s;
     const auto num = [&p](const char* name) { return NumberOf(p, std::string("sim/") + name); };
-    s.utcHour = static_cast<int>(num("utc-hour"));
-    s.utcMinute = static_cast<int>(num("utc-minute"));
-    s.utcSecond = static_cast<int>(num("utc-second"));
+    // Clock fields are small whole numbers; anything else must not overflow the cast.
+    const auto clock = [&num](const char* name) { return static_cast<int>(std::clamp(num(name), 0.0, 60.0)); };
+    s.utcHour = clock("utc-hour");
+    s.utcMinute = clock("utc-minute");
+    s.utcSecond = clock("utc-second");
     s.localOffsetSeconds = num("local-offset-s");
     s.latitudeDeg = num("latitude-deg");
     s.longitudeDeg = num("longitude-deg");
