@@ -59,7 +59,10 @@ var main = func(addon) {
     sim = props.globals.getNode("/kestrova/sim", 1);
     setprop("/kestrova/ready", 0);
     # The aircraft's tanks are there once its flight model runs; again after a reset.
-    setlistener("/sim/signals/fdm-initialized", func(n) { if (n.getBoolValue()) linkAll(); }, 1, 0);
+    setlistener("/sim/signals/fdm-initialized", func(n) {
+        if (n.getBoolValue()) linkAll();
+        else setprop("/kestrova/ready", 0);
+    }, 1, 0);
     # A text for the pilot: shown in the screen's message lines, where FlightGear
     # keeps the last one in /sim/screen/yellow.
     setlistener("/kestrova/message/text", func(n) {
