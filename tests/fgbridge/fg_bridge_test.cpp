@@ -1,0 +1,178 @@
+#include <atomic>
+#include <sstream>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "../simlink/test_support.h"
+#include "fg_bridge.h"
+#include "simlink/recorder.h"
+
+namespace kestrova::fg {
+namespace {
+
+using namespace std::chrono_literals;
+
+// FlightGear's property server as the bridge sees it: the add-on's tree with
+// key counters the test turns, and the texts written to the message node.
+class FakeFlightGear {
+public:
+    HttpReply Exchange(const std::string& method, const std::string& path, const std::string& body) {
+        std::lock_guard lock(mutex_);
+        if (!running) return {0, "", "connection refused"};
+        if (method == "POST" && path == kMessagePath) {
+            std::string error;
+            const auto props = ParsePropertyTree(body, error);
+            if (props && props->count("text")) shown.push_back(props->at("text") + "|" + props->at("seconds"));
+            return {200, "{}", ""};
+        }
+        if (method != "GET" || path != kReadPath) return {404, "", ""};
+        if (!addon) return {404, "", ""};
+        return {200, Tree(), ""};
+    }
+    std::string Tree() const {
+        auto leaf = [](const std::string& name, const std::string& value) {
+            return "{\"name\":\"" + name + "\",\"index\":0,\"value\":" + value + ",\"nChildren\":0}";
+        };
+        return "{\"name\":\"kestrova\",\"children\":[" + leaf("ready", ready ? "1" : "0") +
+               ",{\"name\":\"keys\",\"children\":[" + leaf("waypoint", std::to_string(waypoints)) + "," +
+               leaf("end", std::to_string(ends)) + "]},{\"name\":\"sim\",\"children\":[" + leaf("utc-hour", "14") +
+               "," + leaf("utc-minute", std::to_string(minute)) + "," + leaf("altitude-ft", "4500") + "," +
+               leaf("title", "\"c172p\"") + ",{\"name\":\"tank\",\"index\":0,\"children\":[" +
+               leaf("level-gal_us", "20") + "," + leaf("capacity-gal_us", "20") + "]}]}]}";
+    }
+    std::vector<std::string> Shown() {
+        std::lock_guard lock(mutex_);
+        return shown;
+    }
+    void Set(const std::function<void(FakeFlightGear&)>& change) {
+        std::lock_guard lock(mutex_);
+        change(*this);
+    }
+
+    std::mutex mutex_;
+    bool running = true;
+    bool addon = true;
+    bool ready = true;
+    long waypoints = 0;
+    long ends = 0;
+    int minute = 0;
+    std::vector<std::string> shown;
+};
+
+class FgBridgeTest : public ::testing::Test {
+protected:
+    void SetUp() override { ::setenv("LC_ALL", "C", 1); }
+    void TearDown() override { IpcClose(); }
+
+    test::PrivateDirs dirs_;
+    FakeFlightGear fg_;
+    SimServer server_;
+    std::ostringstream log_;
+};
+
+TEST_F(FgBridgeTest, ServesOnlyWhileFlightGearAnswersWithTheAddon) {
+    FgBridge bridge(
+        server_, [this](auto&&... a) { return fg_.Exchange(a...); }, log_, 0ms);
+    fg_.Set([](FakeFlightGear& f) { f.addon = false; });
+    EXPECT_EQ(bridge.Step(), FgBridge::Round::NoAddon);
+    EXPECT_FALSE(FindSimulatorWindow(kFsInfo.windowClass));
+    EXPECT_NE(log_.str().find("without the Kestrova add-on: start fgfs with --addon=DIR"), std::string::npos);
+    fg_.Set([](FakeFlightGear& f) { f.addon = true, f.ready = false; });
+    EXPECT_EQ(bridge.Step(), FgBridge::Round::NotReady);
+    EXPECT_FALSE(FindSimulatorWindow(kFsInfo.windowClass));
+    fg_.Set([](FakeFlightGear& f) { f.ready = true; });
+    EXPECT_EQ(bridge.Step(), FgBridge::Round::Served);
+    EXPECT_TRUE(FindSimulatorWindow(kFsInfo.windowClass));
+    EXPECT_EQ(server_.Get<int32_t>(0x0574), 1371);  // 4500 ft = 1371.6 m
+    EXPECT_EQ(server_.Get<uint8_t>(0x023B), 14);
+
+    // FlightGear gone: the window goes once the loss has lasted (here at once on the second miss).
+    fg_.Set([](FakeFlightGear& f) { f.running = false; });
+    EXPECT_EQ(bridge.Step(), FgBridge::Round::NoAnswer);
+    EXPECT_TRUE(bridge.Serving());
+    EXPECT_EQ(bridge.Step(), FgBridge::Round::NoAnswer);
+    EXPECT_FALSE(bridge.Serving());
+    EXPECT_FALSE(FindSimulatorWindow(kFsInfo.windowClass));
+    fg_.Set([](FakeFlightGear& f) { f.running = true; });
+    EXPECT_EQ(bridge.Step(), FgBridge::Round::Served);
+    EXPECT_TRUE(FindSimulatorWindow(kFsInfo.windowClass));
+}
+
+TEST_F(FgBridgeTest, KeysBecomeRecordLinesAndTextsComeBack) {
+    FgBridge bridge(server_, [this](auto&&... a) { return fg_.Exchange(a...); }, log_);
+    fg_.Set([](FakeFlightGear& f) { f.waypoints = 7; });  // presses before the bridge came are old news
+    ASSERT_EQ(bridge.Step(), FgBridge::Round::Served);
+    // A press with no recorder linked goes nowhere.
+    fg_.Set([](FakeFlightGear& f) { f.waypoints = 8; });
+    bridge.Step();
+    EXPECT_NE(log_.str().find("waypoint key ignored: no recorder connected"), std::string::npos) << log_.str();
+
+    std::atomic<bool> stop {false};
+    std::thread pump([&] {
+        while (!stop) {
+            bridge.Step();
+            std::this_thread::sleep_for(5ms);
+        }
+    });
+    class Titles final : public RecorderStatus {
+    public:
+        void ReportConnected(const std::string&) override {}
+        void ReportFilePrepared(const std::string&) override {}
+        void ReportThreadError(const std::string&) override {}
+    } titles;
+    AppContext context;
+    context.workingDirectory = dirs_.Work();
+    RecorderOptions options;
+    options.pollPause = 20ms;
+    CallQueue queue;
+    TTest2000 recorder(context, titles, queue, options);
+    std::thread pilot([&] {
+        auto waitShown = [&](size_t n) {
+            for (int i = 0; i < 500 && fg_.Shown().size() < n; ++i) std::this_thread::sleep_for(10ms);
+            return fg_.Shown().size() >= n;
+        };
+        ASSERT_TRUE(waitShown(1));
+        // Two presses within one read are two waypoints, the second after the first is handled.
+        fg_.Set([](FakeFlightGear& f) { f.minute = 1, f.waypoints += 2; });
+        ASSERT_TRUE(waitShown(3));
+        fg_.Set([](FakeFlightGear& f) { f.ends += 1; });
+        waitShown(4);
+    });
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    queue.Serve([&] { return recorder.Finished() || std::chrono::steady_clock::now() > deadline; });
+    if (!recorder.Finished()) {
+        recorder.Terminate();
+        queue.Serve([&] { return recorder.Finished(); });
+    }
+    pilot.join();
+    for (int i = 0; i < 100 && fg_.Shown().size() < 4; ++i) std::this_thread::sleep_for(10ms);
+    stop = true;
+    pump.join();
+    EXPECT_EQ(recorder.Outcome(), RecorderOutcome::Completed);
+    EXPECT_EQ(fg_.Shown(), (std::vector<std::string> {"Welcome on board by Altamarinola Airlines and Kestrova 2002|5",
+                                                      "REGISTERED WAYPOINT #1|5", "REGISTERED WAYPOINT #2|5",
+                                                      "END CONNECTION, GOODBYE|5"}));
+    const std::string record = test::ReadFile(dirs_.WorkFile("FS98.log"));
+    EXPECT_EQ(record,
+              "14:1,0,0,4500,0,0,0,0,0,20,Haze,+00d00'00.00\",+00d00'00.00\",14:1,0,1371,c172p,0,0\r\n"
+              "14:1,0,0,4500,0,0,0,0,0,20,Haze,+00d00'00.00\",+00d00'00.00\",14:1,0,1371,c172p,0,0\r\n");
+}
+
+TEST(KeyRelayTest, CountsOnlyNewPresses) {
+    KeyRelay relay(0x3210);
+    relay.Count(5);
+    EXPECT_EQ(relay.Pending(), 0);
+    relay.Count(7);
+    EXPECT_EQ(relay.Pending(), 2);
+    relay.Count(0);  // FlightGear started again
+    EXPECT_EQ(relay.Pending(), 2);
+    relay.Count(1);
+    EXPECT_EQ(relay.Pending(), 3);
+    relay.Reset();
+    relay.Count(9);
+    EXPECT_EQ(relay.Pending(), 0);
+}
+
+}  // namespace
+}  // namespace kestrova::fg
