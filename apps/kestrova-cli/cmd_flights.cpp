@@ -38,7 +38,8 @@ int64_t ParseRowid(const std::string& text) {
 // fails as every operation on a closed table does.
 FlightsTable OpenTable(const Globals& globals) {
     FlightsTable table = FlightsTable::Open(globals.workingDirectory);
-    if (!table.IsOpen()) {
+    // A command is short: it waits for the check of the whole file at once.
+    if (!table.WaitForCheck()) {
         std::cerr << table.OpenError() << "\n";
         table.CheckOpen();
     }
@@ -47,7 +48,8 @@ FlightsTable OpenTable(const Globals& globals) {
 
 std::string TypeText(const std::string& type) { return type.empty() ? "-" : type; }
 
-void PrintLine(const FlightRecord& r) {
+template <class Row>  // FlightRow or FlightRecord
+void PrintLine(const Row& r) {
     std::cout << r.rowid << '\t' << r.id << '\t' << TypeText(r.type) << '\t' << r.description << '\n';
 }
 
@@ -79,7 +81,7 @@ int List(const std::vector<std::string>& args, const Globals& globals) {
         if (table.FindNearest(*find)) PrintLine(*table.Current());
         return 0;
     }
-    for (const FlightRecord& r : table.VisibleRecords()) PrintLine(r);
+    for (const FlightRow& r : table.VisibleRecords()) PrintLine(r);
     return 0;
 }
 

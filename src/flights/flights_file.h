@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <string>
 
 struct sqlite3;
@@ -8,8 +9,17 @@ namespace kestrova::flights_file {
 
 // Opens the flights table file for reading and writing, creating an empty
 // table when no file exists. Returns nullptr when the file exists but is not
-// a sound, readable and writable flights table; such a file is checked
-// through a read-only connection (or a private copy) and is never written.
+// a readable, writable flights table (header and schema; every page as well
+// when an interrupted commit left a journal); such a file is checked through
+// a read-only connection (or a private copy) and is never written. The pages
+// of a file opened here are left to CheckTablePages.
 sqlite3* OpenTableFile(const std::string& path);
+
+enum class PageVerdict { Sound, Damaged, Cancelled };
+
+// Reads every page of the table file through a read-only connection of its
+// own, so it can run on a worker thread beside the table's connection. Setting
+// cancel stops it early (Cancelled).
+PageVerdict CheckTablePages(const std::string& path, const std::atomic<bool>& cancel);
 
 }  // namespace kestrova::flights_file

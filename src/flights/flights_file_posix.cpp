@@ -141,7 +141,9 @@ bool IsSoundTable(const std::string& path) {
     sqlite3* db = nullptr;
     bool isTable = false;
     int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    if (rc == SQLITE_OK) rc = CheckTable(db, true, isTable);
+    // Header and schema only: reading every page of a large file would hold up
+    // the start, so that check runs afterwards (CheckTablePages).
+    if (rc == SQLITE_OK) rc = CheckTable(db, false, isTable);
     sqlite3_close_v2(db);
     if (rc == SQLITE_READONLY_ROLLBACK) return CheckCopyWithJournal(path);
     return rc == SQLITE_OK && isTable;
@@ -172,6 +174,21 @@ bool CreateEmptyTable(const std::string& path) {
 }
 
 }  // namespace
+
+PageVerdict CheckTablePages(const std::string& path, const std::atomic<bool>& cancel) {
+    sqlite3* db = nullptr;
+    bool isTable = false;
+    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_progress_handler(
+            db, 1000, [](void* flag) { return static_cast<const std::atomic<bool>*>(flag)->load() ? 1 : 0; },
+            const_cast<std::atomic<bool>*>(&cancel));
+        rc = CheckTable(db, true, isTable);
+    }
+    sqlite3_close_v2(db);
+    if (cancel.load()) return PageVerdict::Cancelled;
+    return rc == SQLITE_OK && isTable ? PageVerdict::Sound : PageVerdict::Damaged;
+}
 
 sqlite3* OpenTableFile(const std::string& path) {
     struct stat st {};

@@ -28,6 +28,15 @@ std::string ColumnString(sqlite3_stmt* stmt, int column) {
     return bytes == nullptr ? std::string() : std::string(bytes, static_cast<size_t>(size));
 }
 
+FlightRow ReadListRow(sqlite3_stmt* stmt) {
+    FlightRow r;
+    r.rowid = sqlite3_column_int64(stmt, 0);
+    r.id = ColumnString(stmt, 1);
+    r.description = ColumnString(stmt, 2);
+    r.type = ColumnString(stmt, 3);
+    return r;
+}
+
 FlightRecord ReadRow(sqlite3_stmt* stmt) {
     FlightRecord r;
     r.rowid = sqlite3_column_int64(stmt, 0);
@@ -86,17 +95,27 @@ FlightsTable& FlightsTable::operator=(FlightsTable&& other) noexcept {
     order_ = other.order_;
     typeFilter_ = std::move(other.typeFilter_);
     currentRowid_ = other.currentRowid_;
+    lastSeen_ = std::move(other.lastSeen_);
     bof_ = other.bof_;
     eof_ = other.eof_;
     state_ = other.state_;
     modified_ = other.modified_;
     buffer_ = std::move(other.buffer_);
+    changed_ = other.changed_;
+    cancelCheck_ = std::move(other.cancelCheck_);
+    check_ = std::move(other.check_);
+    dataVersion_ = other.dataVersion_;
     return *this;
 }
 
 FlightsTable::~FlightsTable() { Close(); }
 
 void FlightsTable::Close() noexcept {
+    // A check still reading the file is stopped; the future's end waits for it.
+    if (cancelCheck_) cancelCheck_->store(true);
+    if (check_.valid()) check_.wait();
+    check_ = {};
+    cancelCheck_.reset();
     for (auto& [sql, stmt] : statements_) sqlite3_finalize(stmt);
     statements_.clear();
     if (db_ != nullptr) sqlite3_close_v2(db_);
@@ -113,10 +132,59 @@ FlightsTable FlightsTable::Open(const std::string& workingDirectory) {
     }
     try {
         table.First();
+        table.ChangedElsewhere();
     } catch (const Error&) {
-        // The table is sound (checked above); a failed first read leaves no current record.
+        // Header and schema are sound (checked above); a failed first read
+        // leaves no current record, and the page check below has its say.
     }
+    table.StartCheck();
     return table;
+}
+
+void FlightsTable::StartCheck() {
+    cancelCheck_ = std::make_shared<std::atomic<bool>>(false);
+    check_ = std::async(std::launch::async, [path = path_, cancel = cancelCheck_] {
+        return flights_file::CheckTablePages(path, *cancel);
+    });
+}
+
+bool FlightsTable::WaitForCheck() {
+    if (check_.valid()) {
+        const flights_file::PageVerdict verdict = check_.get();
+        cancelCheck_.reset();
+        if (verdict == flights_file::PageVerdict::Damaged) {
+            Close();
+            state_ = FlightsState::Browse;
+            modified_ = false;
+            buffer_ = FlightRecord{};
+            currentRowid_.reset();
+            openError_ = msg::Format(msg::kCannotOpenFile, kFileName);
+        }
+    }
+    return IsOpen();
+}
+
+bool FlightsTable::CheckFinished() {
+    if (check_.valid() && check_.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return false;
+    WaitForCheck();
+    return true;
+}
+
+void FlightsTable::CheckBeforeWrite() {
+    if (!WaitForCheck()) CheckOpen();
+}
+
+bool FlightsTable::ChangedElsewhere() {
+    CheckOpen();
+    sqlite3_stmt* stmt = Statement("PRAGMA data_version");
+    sqlite3_reset(stmt);
+    const int rc = sqlite3_step(stmt);
+    const int64_t version = rc == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : dataVersion_;
+    sqlite3_reset(stmt);
+    if (rc != SQLITE_ROW) ThrowRead();
+    const bool changed = version != dataVersion_;
+    dataVersion_ = version;
+    return changed;
 }
 
 void FlightsTable::CheckOpen() const {
@@ -193,10 +261,16 @@ std::optional<FlightRecord> FlightsTable::ReadRecord(int64_t rowid) {
 bool FlightsTable::Land(std::optional<FlightRecord> record) {
     if (!record) return false;
     currentRowid_ = record->rowid;
+    Remember(*record);
     return true;
 }
 
+void FlightsTable::Remember(const FlightRecord& record) {
+    lastSeen_ = FlightRow{record.rowid, record.id, record.description, record.type};
+}
+
 void FlightsTable::Execute(const std::string& sql, const FlightRecord& values) {
+    CheckBeforeWrite();
     sqlite3_stmt* stmt = Statement(sql);
     const Params params = {{":id", CutToField(FlightField::Id, values.id)},
                            {":description", CutToField(FlightField::Description, values.description)},
@@ -215,7 +289,13 @@ void FlightsTable::Execute(const std::string& sql, const FlightRecord& values) {
 void FlightsTable::Resync() {
     std::optional<FlightRecord> current;
     if (currentRowid_) current = ReadRecord(*currentRowid_);
-    if (current && (!typeFilter_ || current->type == *typeFilter_)) return;
+    if (current && (!typeFilter_ || current->type == *typeFilter_)) {
+        Remember(*current);
+        return;
+    }
+    // Gone from the file: its place as last read.
+    if (!current && currentRowid_ && lastSeen_ && lastSeen_->rowid == *currentRowid_)
+        current = FlightRecord{lastSeen_->rowid, lastSeen_->id, lastSeen_->description, {}, lastSeen_->type};
     currentRowid_.reset();
     const std::string col = OrderColumn();
     std::optional<FlightRecord> found;
@@ -356,6 +436,7 @@ std::optional<FlightRecord> FlightsTable::Current() {
     CheckOpen();
     if (!currentRowid_) return std::nullopt;
     auto record = ReadRecord(*currentRowid_);
+    if (record) Remember(*record);
     if (!record) {
         // Deleted behind our back (another instance): the next record takes its place.
         Resync();
@@ -399,12 +480,29 @@ int64_t FlightsTable::RecordNumber() {
     return before + 1;
 }
 
-std::vector<FlightRecord> FlightsTable::VisibleRecords(bool withPlans) {
+std::vector<FlightRow> FlightsTable::VisibleRecords() { return VisibleRows(0, -1); }
+
+std::vector<FlightRow> FlightsTable::VisibleRows(int64_t first, int64_t count) {
     CheckOpen();
     const std::string col = OrderColumn();
-    const std::string columns = withPlans ? "PIANO_DI_VOLO" : "''";
-    sqlite3_stmt* stmt = Statement("SELECT rowid, ID, DESCRIZIONE, " + columns + ", TIPO FROM ClientDataSet1" +
-                                   VisibleWhere("") + " ORDER BY " + col + ", rowid");
+    // The ordering index walks past the skipped rows without reading them.
+    sqlite3_stmt* stmt = Statement("SELECT rowid, ID, DESCRIZIONE, TIPO FROM ClientDataSet1" + VisibleWhere("") +
+                                   " ORDER BY " + col + ", rowid LIMIT :count OFFSET :first");
+    Params params = {{":count", count}, {":first", first < 0 ? int64_t{0} : first}};
+    if (typeFilter_) params.emplace_back(":type", *typeFilter_);
+    if (!Bind(stmt, params)) ThrowRead();
+    std::vector<FlightRow> rows;
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) rows.push_back(ReadListRow(stmt));
+    sqlite3_reset(stmt);
+    if (rc != SQLITE_DONE) ThrowRead();
+    return rows;
+}
+
+std::vector<FlightRecord> FlightsTable::VisibleRecordsWithPlans() {
+    CheckOpen();
+    const std::string col = OrderColumn();
+    sqlite3_stmt* stmt = Statement(std::string(kSelect) + VisibleWhere("") + " ORDER BY " + col + ", rowid");
     Params params;
     if (typeFilter_) params.emplace_back(":type", *typeFilter_);
     if (!Bind(stmt, params)) ThrowRead();
@@ -420,6 +518,7 @@ void FlightsTable::Insert() {
     CheckOpen();
     CheckBrowseMode();
     buffer_ = FlightRecord{};
+    changed_ = {};
     state_ = FlightsState::Insert;
     modified_ = false;
 }
@@ -433,6 +532,7 @@ void FlightsTable::Edit() {
         return;
     }
     buffer_ = *current;
+    changed_ = {};
     state_ = FlightsState::Edit;
     modified_ = false;
 }
@@ -447,6 +547,7 @@ void FlightsTable::SetField(FlightField field, const std::string& value) {
         case FlightField::Plan: buffer_.plan = cut; break;
         case FlightField::Type: buffer_.type = cut; break;
     }
+    changed_[static_cast<size_t>(field)] = true;
     modified_ = true;
 }
 
@@ -455,9 +556,12 @@ void FlightsTable::Post() {
     if (state_ == FlightsState::Browse) return;
     bool inserted = state_ == FlightsState::Insert;
     if (!inserted) {
-        Execute("UPDATE ClientDataSet1 SET ID = :id, DESCRIZIONE = :description, PIANO_DI_VOLO = :plan, TIPO = :type "
-                "WHERE rowid = :rowid",
-                buffer_);
+        static const char* const kAssignments[] = {"ID = :id", "DESCRIZIONE = :description", "PIANO_DI_VOLO = :plan",
+                                                   "TIPO = :type"};
+        std::string sets;
+        for (size_t f = 0; f < changed_.size(); ++f)
+            if (changed_[f]) sets += (sets.empty() ? "" : ", ") + std::string(kAssignments[f]);
+        Execute("UPDATE ClientDataSet1 SET " + sets + " WHERE rowid = :rowid", buffer_);
         // A record deleted meanwhile by another instance: keep the edit as a new record.
         inserted = sqlite3_changes(db_) == 0;
     }
@@ -471,6 +575,7 @@ void FlightsTable::Post() {
     state_ = FlightsState::Browse;
     modified_ = false;
     buffer_ = FlightRecord{};
+    changed_ = {};
     bof_ = eof_ = false;
     Resync();
 }
@@ -480,6 +585,7 @@ void FlightsTable::Cancel() {
     state_ = FlightsState::Browse;
     modified_ = false;
     buffer_ = FlightRecord{};
+    changed_ = {};
 }
 
 bool FlightsTable::Delete() {
@@ -491,6 +597,7 @@ bool FlightsTable::Delete() {
     Cancel();
     const auto current = Current();
     if (!current) return false;
+    CheckBeforeWrite();
     sqlite3_stmt* stmt = Statement("DELETE FROM ClientDataSet1 WHERE rowid = :rowid");
     if (!Bind(stmt, {{":rowid", current->rowid}})) ThrowWrite();
     const int rc = sqlite3_step(stmt);

@@ -32,20 +32,22 @@ int InChild(const std::function<int()>& body) {
     return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
 }
 
-// Expects the table of the directory to be closed with the open error, every
-// change to fail, and the file to keep exactly the bytes it had.
+// Expects every change to the table of the directory to fail, the table to be
+// closed with the open error, and the file to keep exactly the bytes it had.
+// A file whose header and schema look right opens at first; the insert waits
+// for the check of its pages, which closes it.
 void ExpectClosedAndUntouched(const TempDir& dir, const std::string& before) {
     {
         TDM dm(dir.path());
         FlightsTable& table = dm.ClientDataSet1();
-        EXPECT_FALSE(table.IsOpen());
-        EXPECT_EQ(table.OpenError(), "Cannot open file Voli.cds");
         try {
             table.InsertFlight("AZ100", "LIRF LIML", "log\r\n");
             ADD_FAILURE() << "insert into a closed table";
         } catch (const Error& e) {
             EXPECT_STREQ(e.what(), kClosed);
         }
+        EXPECT_FALSE(table.IsOpen());
+        EXPECT_EQ(table.OpenError(), "Cannot open file Voli.cds");
         EXPECT_EQ(dm.Shutdown(), kClosed);
     }
     EXPECT_EQ(ReadBytes(dir.File("Voli.cds")), before);
@@ -154,6 +156,53 @@ TEST(FlightsFile, UnreadableFileIsLeftByteForByte) {
         WriteBytes(dir.File("Voli.cds"), c.bytes);
         ExpectClosedAndUntouched(dir, c.bytes);
     }
+}
+
+// The pages are read after Open has returned: a damaged page does not hold
+// up the start, but no write reaches the file before the verdict.
+TEST(FlightsFile, DamagedPageIsFoundAfterOpenAndNothingIsWritten) {
+    const std::string table = MakeTableBytes(200);
+    std::string damaged = table;
+    for (size_t i = 8192; i < 8192 + 600; ++i) damaged[i] = static_cast<char>(i * 7);
+    struct Case {
+        const char* name;
+        std::function<void(FlightsTable&)> write;
+    };
+    const std::vector<Case> cases = {
+        {"insert", [](FlightsTable& t) { t.InsertFlight("AZ1", "LIRF LIML", "log\r\n"); }},
+        {"edit", [](FlightsTable& t) {
+             t.SetField(FlightField::Type, "B");
+             t.Post();
+         }},
+        {"delete", [](FlightsTable& t) { t.Delete(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        WriteBytes(dir.File("Voli.cds"), damaged);
+        FlightsTable t = FlightsTable::Open(dir.path());
+        EXPECT_TRUE(t.IsOpen());
+        EXPECT_EQ(t.OpenError(), "");
+        try {
+            c.write(t);
+            ADD_FAILURE() << "written";
+        } catch (const Error& e) {
+            EXPECT_STREQ(e.what(), kClosed);
+        }
+        EXPECT_FALSE(t.IsOpen());
+        EXPECT_EQ(t.OpenError(), "Cannot open file Voli.cds");
+        EXPECT_TRUE(t.CheckFinished());
+        EXPECT_EQ(ReadBytes(dir.File("Voli.cds")), damaged);
+    }
+
+    // A sound file passes the same check and stays open.
+    TempDir dir;
+    WriteBytes(dir.File("Voli.cds"), table);
+    FlightsTable t = FlightsTable::Open(dir.path());
+    EXPECT_TRUE(t.WaitForCheck());
+    EXPECT_TRUE(t.CheckFinished());
+    t.InsertFlight("AZ1", "LIRF LIML", "log\r\n");
+    EXPECT_EQ(t.RecordCount(), 201);
 }
 
 TEST(FlightsFile, DirectoryNamedLikeTheTableGivesClosedTable) {

@@ -334,6 +334,101 @@ TEST_F(FlightsTableTest, RecordLeavingTheFilterGivesWayToTheNextVisible) {
     EXPECT_EQ(table.RecordCount(), 7);
 }
 
+TEST_F(FlightsTableTest, RowWindowsFollowOrderAndFilter) {
+    Seed(table);
+    struct Case {
+        FlightsOrder order;
+        const char* filter;
+        int64_t first, count;
+        std::vector<int64_t> expected;
+    };
+    const std::vector<Case> cases = {
+        {FlightsOrder::Id, nullptr, 0, 3, {2, 5, 1}},
+        {FlightsOrder::Id, nullptr, 3, 3, {3, 4, 6}},
+        {FlightsOrder::Id, nullptr, 4, 10, {4, 6}},
+        {FlightsOrder::Id, nullptr, 6, 3, {}},
+        {FlightsOrder::Id, nullptr, 2, -1, {1, 3, 4, 6}},
+        {FlightsOrder::Id, nullptr, 0, 0, {}},
+        {FlightsOrder::Description, nullptr, 1, 2, {3, 6}},
+        {FlightsOrder::Description, "B", 0, 5, {4, 1}},
+        {FlightsOrder::Id, "B", 1, 5, {4}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.first) + "+" + std::to_string(c.count));
+        if (c.filter) {
+            table.SetTypeFilter(c.filter);
+        } else {
+            table.ClearTypeFilter();
+        }
+        table.SetOrder(c.order);
+        std::vector<int64_t> got;
+        for (const FlightRow& r : table.VisibleRows(c.first, c.count)) got.push_back(r.rowid);
+        EXPECT_EQ(got, c.expected);
+    }
+    table.ClearTypeFilter();
+    table.SetOrder(FlightsOrder::Id);
+    const auto rows = table.VisibleRows(0, 1);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].id, "AZ100");
+    EXPECT_EQ(rows[0].description, "LIRF LIML");
+    EXPECT_EQ(rows[0].type, "");
+    const auto withPlans = table.VisibleRecordsWithPlans();
+    ASSERT_EQ(withPlans.size(), 6u);
+    EXPECT_EQ(withPlans[0].plan, "plan 2\r\n");
+}
+
+// Two instances of the program share Voli.cds. An edit writes only the
+// fields it set, so what the other instance changed meanwhile stays; an edit
+// of a record the other deleted is kept as a new record, log included.
+TEST_F(FlightsTableTest, ChangesBehindTheCursorAreNotLost) {
+    Seed(table);
+    FlightsTable other = FlightsTable::Open(dir.path());
+    ASSERT_TRUE(other.IsOpen());
+    EXPECT_FALSE(table.ChangedElsewhere());
+
+    ASSERT_TRUE(table.MoveTo(3));
+    table.SetField(FlightField::Type, "N");  // the edit holds the log read now
+    ASSERT_TRUE(other.MoveTo(3));
+    other.SetField(FlightField::Plan, "newer log\r\n");
+    other.SetField(FlightField::Id, "AZ333");
+    other.Post();
+    EXPECT_TRUE(table.ChangedElsewhere());
+    EXPECT_FALSE(table.ChangedElsewhere());
+    EXPECT_FALSE(other.ChangedElsewhere());  // its own commit
+    table.Post();
+    auto r = table.ReadRecord(3);
+    EXPECT_EQ(r->plan, "newer log\r\n");
+    EXPECT_EQ(r->id, "AZ333");
+    EXPECT_EQ(r->type, "N");
+    EXPECT_EQ(r->description, "EGLL LFPG");
+
+    // Deleted behind the cursor while being edited.
+    ASSERT_TRUE(table.MoveTo(4));
+    table.SetField(FlightField::Description, "LIML LSZH edited");
+    ASSERT_TRUE(other.MoveTo(4));
+    ASSERT_TRUE(other.Delete());
+    table.Post();
+    const auto current = table.Current();
+    ASSERT_TRUE(current.has_value());
+    EXPECT_GT(current->rowid, 6);
+    EXPECT_EQ(current->id, "None");
+    EXPECT_EQ(current->description, "LIML LSZH edited");
+    EXPECT_EQ(current->plan, "plan 4\r\n");
+    EXPECT_EQ(current->type, "B");
+    EXPECT_EQ(table.RecordCount(), 6);
+
+    // Deleted behind the cursor while browsing: the next record takes its place.
+    // ID order now: AZ100, AZ333, BA300, LX200, None (the re-inserted 4), az050.
+    ASSERT_TRUE(table.MoveTo(1));
+    ASSERT_TRUE(other.MoveTo(1));
+    ASSERT_TRUE(other.Delete());
+    EXPECT_EQ(CurrentRowid(table), current->rowid);
+    ASSERT_TRUE(table.Last());
+    ASSERT_TRUE(other.Last());
+    ASSERT_TRUE(other.Delete());
+    EXPECT_EQ(CurrentRowid(table), current->rowid);  // none after it: the last
+}
+
 TEST(FlightsClosedTable, EveryOperationReportsTheClosedDataset) {
     TempDir dir;
     WriteBytes(dir.File("Voli.cds"), "not a table\r\n");
@@ -358,6 +453,9 @@ TEST(FlightsClosedTable, EveryOperationReportsTheClosedDataset) {
         {"RecordNumber", [&] { table.RecordNumber(); }},
         {"RecordCount", [&] { table.RecordCount(); }},
         {"VisibleRecords", [&] { table.VisibleRecords(); }},
+        {"VisibleRows", [&] { table.VisibleRows(0, 10); }},
+        {"VisibleRecordsWithPlans", [&] { table.VisibleRecordsWithPlans(); }},
+        {"ChangedElsewhere", [&] { table.ChangedElsewhere(); }},
         {"ReadRecord", [&] { table.ReadRecord(1); }},
         {"Insert", [&] { table.Insert(); }},
         {"Edit", [&] { table.Edit(); }},
