@@ -86,6 +86,8 @@ int RunKestrova(QApplication& app, const StartupOptions& options) {
     TDM dm;
     if (const std::string problem = dm.Open(platform::CurrentDirectory()); !problem.empty())
         ShowErrorMessage(nullptr, problem);
+    QObject::connect(&dm, &TDM::OpenFailedLate, &dm,
+                     [](const QString& problem) { ShowErrorMessage(nullptr, problem.toStdString()); });
     int result = 0;
     {
         TFMain window(dm, options.settingsPath);
