@@ -150,6 +150,7 @@ TFDBVoli::TFDBVoli(const ScreenServices& services, QWidget* area)
     DBGrid1->setColumnWidth(FlightsModel::ColumnId, 110);
     DBGrid1->setColumnWidth(FlightsModel::ColumnDescription, 150);
     DBGrid1->setColumnWidth(FlightsModel::ColumnType, 40);
+    DBGrid1->horizontalHeader()->setSectionResizeMode(FlightsModel::ColumnDescription, QHeaderView::Stretch);
     DBGrid1->setMinimumHeight(120);
     middle->addWidget(DBGrid1, 1);
 
