@@ -1,6 +1,6 @@
 #pragma once
 
-#include <atomic>
+#include <mutex>
 #include <string>
 
 struct sqlite3;
@@ -17,9 +17,23 @@ sqlite3* OpenTableFile(const std::string& path);
 
 enum class PageVerdict { Sound, Damaged, Cancelled };
 
+// Lets another thread stop a running CheckTablePages.
+class PageCheckStop {
+public:
+    void Stop();
+    bool Stopped();
+
+private:
+    friend class PageCheckConnection;
+    std::mutex mutex_;
+    sqlite3* db_ = nullptr;
+    bool stopped_ = false;
+};
+
 // Reads every page of the table file through a read-only connection of its
-// own, so it can run on a worker thread beside the table's connection. Setting
-// cancel stops it early (Cancelled).
-PageVerdict CheckTablePages(const std::string& path, const std::atomic<bool>& cancel);
+// own, at a lower priority, so it can run on a worker thread beside the
+// table's connection without slowing the start. A stop ends it early
+// (Cancelled).
+PageVerdict CheckTablePages(const std::string& path, PageCheckStop& stop);
 
 }  // namespace kestrova::flights_file

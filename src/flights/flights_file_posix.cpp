@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -175,18 +176,49 @@ bool CreateEmptyTable(const std::string& path) {
 
 }  // namespace
 
-PageVerdict CheckTablePages(const std::string& path, const std::atomic<bool>& cancel) {
-    sqlite3* db = nullptr;
-    bool isTable = false;
-    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    if (rc == SQLITE_OK) {
-        sqlite3_progress_handler(
-            db, 1000, [](void* flag) { return static_cast<const std::atomic<bool>*>(flag)->load() ? 1 : 0; },
-            const_cast<std::atomic<bool>*>(&cancel));
-        rc = CheckTable(db, true, isTable);
+void PageCheckStop::Stop() {
+    std::lock_guard lock(mutex_);
+    stopped_ = true;
+    if (db_ != nullptr) sqlite3_interrupt(db_);
+}
+
+bool PageCheckStop::Stopped() {
+    std::lock_guard lock(mutex_);
+    return stopped_;
+}
+
+// The checking connection, known to the stop while it is open.
+class PageCheckConnection {
+public:
+    PageCheckConnection(const std::string& path, PageCheckStop& stop) : stop_(stop) {
+        std::lock_guard lock(stop_.mutex_);
+        if (stop_.stopped_) return;
+        rc_ = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr);
+        stop_.db_ = db_;
     }
-    sqlite3_close_v2(db);
-    if (cancel.load()) return PageVerdict::Cancelled;
+    ~PageCheckConnection() {
+        std::lock_guard lock(stop_.mutex_);
+        stop_.db_ = nullptr;
+        sqlite3_close_v2(db_);
+    }
+    sqlite3* Db() const { return rc_ == SQLITE_OK ? db_ : nullptr; }
+
+private:
+    PageCheckStop& stop_;
+    sqlite3* db_ = nullptr;
+    int rc_ = SQLITE_CANTOPEN;
+};
+
+PageVerdict CheckTablePages(const std::string& path, PageCheckStop& stop) {
+    // Only this thread: the start-up goes first.
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
+    bool isTable = false;
+    int rc = SQLITE_CANTOPEN;
+    {
+        PageCheckConnection connection(path, stop);
+        if (connection.Db() != nullptr) rc = CheckTable(connection.Db(), true, isTable);
+    }
+    if (stop.Stopped()) return PageVerdict::Cancelled;
     return rc == SQLITE_OK && isTable ? PageVerdict::Sound : PageVerdict::Damaged;
 }
 

@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <iterator>
 #include <stdexcept>
 #include <utility>
 #include <variant>
@@ -96,13 +98,16 @@ FlightsTable& FlightsTable::operator=(FlightsTable&& other) noexcept {
     typeFilter_ = std::move(other.typeFilter_);
     currentRowid_ = other.currentRowid_;
     lastSeen_ = std::move(other.lastSeen_);
+    anchors_ = std::move(other.anchors_);
+    anchoredCount_ = other.anchoredCount_;
+    anchorsVersion_ = other.anchorsVersion_;
     bof_ = other.bof_;
     eof_ = other.eof_;
     state_ = other.state_;
     modified_ = other.modified_;
     buffer_ = std::move(other.buffer_);
     changed_ = other.changed_;
-    cancelCheck_ = std::move(other.cancelCheck_);
+    checkStop_ = std::move(other.checkStop_);
     check_ = std::move(other.check_);
     dataVersion_ = other.dataVersion_;
     return *this;
@@ -111,11 +116,13 @@ FlightsTable& FlightsTable::operator=(FlightsTable&& other) noexcept {
 FlightsTable::~FlightsTable() { Close(); }
 
 void FlightsTable::Close() noexcept {
+    anchors_.clear();
+    anchorsVersion_ = -1;
     // A check still reading the file is stopped; the future's end waits for it.
-    if (cancelCheck_) cancelCheck_->store(true);
+    if (checkStop_) checkStop_->Stop();
     if (check_.valid()) check_.wait();
     check_ = {};
-    cancelCheck_.reset();
+    checkStop_.reset();
     for (auto& [sql, stmt] : statements_) sqlite3_finalize(stmt);
     statements_.clear();
     if (db_ != nullptr) sqlite3_close_v2(db_);
@@ -142,16 +149,16 @@ FlightsTable FlightsTable::Open(const std::string& workingDirectory) {
 }
 
 void FlightsTable::StartCheck() {
-    cancelCheck_ = std::make_shared<std::atomic<bool>>(false);
-    check_ = std::async(std::launch::async, [path = path_, cancel = cancelCheck_] {
-        return flights_file::CheckTablePages(path, *cancel);
+    checkStop_ = std::make_shared<flights_file::PageCheckStop>();
+    check_ = std::async(std::launch::async, [path = path_, stop = checkStop_] {
+        return flights_file::CheckTablePages(path, *stop);
     });
 }
 
 bool FlightsTable::WaitForCheck() {
     if (check_.valid()) {
         const flights_file::PageVerdict verdict = check_.get();
-        cancelCheck_.reset();
+        checkStop_.reset();
         if (verdict == flights_file::PageVerdict::Damaged) {
             Close();
             state_ = FlightsState::Browse;
@@ -174,17 +181,48 @@ void FlightsTable::CheckBeforeWrite() {
     if (!WaitForCheck()) CheckOpen();
 }
 
-bool FlightsTable::ChangedElsewhere() {
-    CheckOpen();
+int64_t FlightsTable::DataVersion() {
     sqlite3_stmt* stmt = Statement("PRAGMA data_version");
     sqlite3_reset(stmt);
     const int rc = sqlite3_step(stmt);
-    const int64_t version = rc == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : dataVersion_;
+    const int64_t version = rc == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : -1;
     sqlite3_reset(stmt);
     if (rc != SQLITE_ROW) ThrowRead();
+    return version;
+}
+
+bool FlightsTable::ChangedElsewhere() {
+    CheckOpen();
+    const int64_t version = DataVersion();
     const bool changed = version != dataVersion_;
     dataVersion_ = version;
     return changed;
+}
+
+bool FlightsTable::EnsureAnchors() {
+    const int64_t version = DataVersion();
+    if (anchorsVersion_ == version) return true;
+    DropAnchors();
+    const std::string col = OrderColumn();
+    sqlite3_stmt* stmt =
+        Statement("SELECT " + col + ", rowid FROM ClientDataSet1" + VisibleWhere("") + " ORDER BY " + col + ", rowid");
+    Params params;
+    if (typeFilter_) params.emplace_back(":type", *typeFilter_);
+    if (!Bind(stmt, params)) ThrowRead();
+    int64_t n = 0;
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        if (n % kAnchorStride == 0) anchors_.push_back(Key{ColumnString(stmt, 0), sqlite3_column_int64(stmt, 1)});
+        ++n;
+    }
+    sqlite3_reset(stmt);
+    if (rc != SQLITE_DONE) {
+        DropAnchors();
+        ThrowRead();
+    }
+    anchoredCount_ = n;
+    anchorsVersion_ = version;
+    return true;
 }
 
 void FlightsTable::CheckOpen() const {
@@ -280,6 +318,7 @@ void FlightsTable::Execute(const std::string& sql, const FlightRecord& values) {
     if (!Bind(stmt, params)) ThrowWrite();
     const int rc = sqlite3_step(stmt);
     sqlite3_reset(stmt);
+    DropAnchors();
     if (rc != SQLITE_DONE) ThrowWrite();
 }
 
@@ -326,6 +365,7 @@ void FlightsTable::InsertFlight(const std::string& id, const std::string& descri
 void FlightsTable::SetOrder(FlightsOrder order) {
     CheckOpen();
     CheckBrowseMode();
+    if (order_ != order) DropAnchors();
     order_ = order;
     Resync();
 }
@@ -344,6 +384,7 @@ void FlightsTable::SetOrderByFieldName(const std::string& fieldName) {
 void FlightsTable::SetTypeFilter(const std::string& type) {
     CheckOpen();
     CheckBrowseMode();
+    DropAnchors();
     typeFilter_ = type;
     First();
 }
@@ -351,6 +392,7 @@ void FlightsTable::SetTypeFilter(const std::string& type) {
 void FlightsTable::ClearTypeFilter() {
     CheckOpen();
     CheckBrowseMode();
+    DropAnchors();
     typeFilter_.reset();
     First();
 }
@@ -453,6 +495,7 @@ std::optional<FlightRecord> FlightsTable::Shown() {
 
 int64_t FlightsTable::RecordCount() {
     CheckOpen();
+    if (EnsureAnchors()) return anchoredCount_;
     sqlite3_stmt* stmt = Statement("SELECT count(*) FROM ClientDataSet1" + VisibleWhere(""));
     Params params;
     if (typeFilter_) params.emplace_back(":type", *typeFilter_);
@@ -468,16 +511,30 @@ int64_t FlightsTable::RecordNumber() {
     const auto current = Current();
     if (!current) return 0;
     const std::string col = OrderColumn();
-    sqlite3_stmt* stmt =
-        Statement("SELECT count(*) FROM ClientDataSet1" + VisibleWhere("(" + col + ", rowid) < (:key, :rowid)"));
-    Params params = {{":key", OrderValue(*current)}, {":rowid", current->rowid}};
+    // Counted from the nearest anchor at or before the record.
+    EnsureAnchors();
+    const Key key{OrderValue(*current), current->rowid};
+    const auto after = std::upper_bound(anchors_.begin(), anchors_.end(), key, [](const Key& a, const Key& b) {
+        return a.value < b.value || (a.value == b.value && a.rowid < b.rowid);
+    });
+    int64_t base = 0;
+    Params params = {{":key", key.value}, {":rowid", key.rowid}};
+    std::string range = "(" + col + ", rowid) < (:key, :rowid)";
+    if (after != anchors_.begin()) {
+        const Key& anchor = *std::prev(after);
+        base = (std::prev(after) - anchors_.begin()) * kAnchorStride;
+        range += " AND (" + col + ", rowid) >= (:lokey, :lorowid)";
+        params.emplace_back(":lokey", anchor.value);
+        params.emplace_back(":lorowid", anchor.rowid);
+    }
+    sqlite3_stmt* stmt = Statement("SELECT count(*) FROM ClientDataSet1" + VisibleWhere(range));
     if (typeFilter_) params.emplace_back(":type", *typeFilter_);
     if (!Bind(stmt, params)) ThrowRead();
     const int rc = sqlite3_step(stmt);
     const int64_t before = rc == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : -1;
     sqlite3_reset(stmt);
     if (before < 0) ThrowRead();
-    return before + 1;
+    return base + before + 1;
 }
 
 std::vector<FlightRow> FlightsTable::VisibleRecords() { return VisibleRows(0, -1); }
@@ -485,10 +542,22 @@ std::vector<FlightRow> FlightsTable::VisibleRecords() { return VisibleRows(0, -1
 std::vector<FlightRow> FlightsTable::VisibleRows(int64_t first, int64_t count) {
     CheckOpen();
     const std::string col = OrderColumn();
-    // The ordering index walks past the skipped rows without reading them.
-    sqlite3_stmt* stmt = Statement("SELECT rowid, ID, DESCRIZIONE, TIPO FROM ClientDataSet1" + VisibleWhere("") +
+    if (first < 0) first = 0;
+    // From the anchor at or before the first row; the ordering index walks
+    // past the rows skipped after it without reading them.
+    std::string range;
+    Params params;
+    if (first >= kAnchorStride && EnsureAnchors() && !anchors_.empty()) {
+        const size_t a = std::min(static_cast<size_t>(first / kAnchorStride), anchors_.size() - 1);
+        range = "(" + col + ", rowid) >= (:lokey, :lorowid)";
+        params.emplace_back(":lokey", anchors_[a].value);
+        params.emplace_back(":lorowid", anchors_[a].rowid);
+        first -= static_cast<int64_t>(a) * kAnchorStride;
+    }
+    sqlite3_stmt* stmt = Statement("SELECT rowid, ID, DESCRIZIONE, TIPO FROM ClientDataSet1" + VisibleWhere(range) +
                                    " ORDER BY " + col + ", rowid LIMIT :count OFFSET :first");
-    Params params = {{":count", count}, {":first", first < 0 ? int64_t{0} : first}};
+    params.emplace_back(":count", count);
+    params.emplace_back(":first", first);
     if (typeFilter_) params.emplace_back(":type", *typeFilter_);
     if (!Bind(stmt, params)) ThrowRead();
     std::vector<FlightRow> rows;
@@ -602,6 +671,7 @@ bool FlightsTable::Delete() {
     if (!Bind(stmt, {{":rowid", current->rowid}})) ThrowWrite();
     const int rc = sqlite3_step(stmt);
     sqlite3_reset(stmt);
+    DropAnchors();
     if (rc != SQLITE_DONE) ThrowWrite();
     // Resync from the deleted record's place: the one after it, else the last.
     const std::string col = OrderColumn();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <future>
@@ -185,6 +184,9 @@ private:
     void Resync();
     void StartCheck();
     void CheckBeforeWrite();
+    bool EnsureAnchors();
+    void DropAnchors() { anchors_.clear(); anchorsVersion_ = -1; }
+    int64_t DataVersion();
     void Execute(const std::string& sql, const FlightRecord& values);
     [[noreturn]] void ThrowRead() const;
     [[noreturn]] void ThrowWrite() const;
@@ -208,7 +210,17 @@ private:
     FlightRecord buffer_;
     std::array<bool, 4> changed_{};  // by FlightField, since the edit began
 
-    std::shared_ptr<std::atomic<bool>> cancelCheck_;
+    // Every kAnchorStride-th key of the visible records in the current
+    // ordering, read in one pass of its index, so that a position or a window
+    // far down the list costs a search and a short walk, not a count from the
+    // top. Read again after any change (ours, or another connection's as
+    // data_version tells).
+    static constexpr int64_t kAnchorStride = 256;
+    std::vector<Key> anchors_;
+    int64_t anchoredCount_ = 0;
+    int64_t anchorsVersion_ = -1;
+
+    std::shared_ptr<flights_file::PageCheckStop> checkStop_;
     std::future<flights_file::PageVerdict> check_;
     int64_t dataVersion_ = 0;
 };

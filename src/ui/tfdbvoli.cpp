@@ -206,7 +206,7 @@ TFDBVoli::TFDBVoli(const ScreenServices& services, QWidget* area)
     // record, the view's own choice of a row (the first, when it gets the
     // focus back from a closed editor) must not move the table.
     connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] { syncing_ = true; });
-    ShowStatus();
+    ShowStatus(-1);
 }
 
 FlightsTable& TFDBVoli::Table() const { return dm_.ClientDataSet1(); }
@@ -281,16 +281,15 @@ void TFDBVoli::ShowRecord() {
         DBGrid1->scrollTo(index);
     }
     syncing_ = false;
-    ShowStatus();
+    ShowStatus(row);
 }
 
-void TFDBVoli::ShowStatus() {
+void TFDBVoli::ShowStatus(int row) {
     FlightsTable& table = Table();
     if (!table.IsOpen()) {
         St->setText(QStringLiteral("Flight: closed"));
         return;
     }
-    const int row = model_->CurrentRow();
     const QString position =
         row < 0 ? QStringLiteral("no record") : QStringLiteral("record %1 of %2").arg(row + 1).arg(model_->StoredRows());
     switch (table.State()) {
@@ -313,7 +312,7 @@ void TFDBVoli::MemoEdited() {
     try {
         const bool wasBrowsing = table.State() == FlightsState::Browse;
         table.SetField(FlightField::Plan, MemoToLog(*MemoVoli));
-        if (wasBrowsing) ShowStatus();
+        if (wasBrowsing) ShowStatus(DBGrid1->currentIndex().row());
     } catch (const Error& e) {
         ShowErrorMessage(this, e.what());
     }

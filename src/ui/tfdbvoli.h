@@ -69,7 +69,7 @@ private:
     // may have changed.
     void Act(bool reload, const std::function<void()>& action);
     void ShowRecord();
-    void ShowStatus();
+    void ShowStatus(int row);  // row: the grid's row of the current record
     void GridRowChosen(int row);
     void MemoEdited();
 
