@@ -206,6 +206,11 @@ TFDBVoli::TFDBVoli(const ScreenServices& services, QWidget* area)
     // record, the view's own choice of a row (the first, when it gets the
     // focus back from a closed editor) must not move the table.
     connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] { syncing_ = true; });
+    // The file was found damaged after the start: the table is closed now.
+    connect(&dm_, &TDM::OpenFailedLate, this, [this] {
+        model_->Reload();
+        ShowRecord();
+    });
     ShowStatus(-1);
 }
 

@@ -523,6 +523,36 @@ private slots:
         QCOMPARE(ReadFileBytes(Path("Voli.cds")), QByteArray("not a flights table\r\n"));
     }
 
+    // A file whose header and schema are sound opens at once; the check of
+    // its pages, found damaged after the start, closes the table, the user is
+    // told, and the file is never written.
+    void damagedFileFoundAfterTheStart() {
+        {
+            FlightsTable table = FlightsTable::Open(dir_->path().toStdString());
+            for (int i = 0; i < 200; ++i)
+                table.InsertFlight("AZ" + std::to_string(i), "LIRF LIML", std::string(300, static_cast<char>('A' + i % 26)));
+        }
+        QByteArray bytes = ReadFileBytes(Path("Voli.cds"));
+        for (int i = 8192; i < 8192 + 600; ++i) bytes[i] = static_cast<char>(i * 7);
+        WriteFileBytes(Path("Voli.cds"), bytes);
+
+        TFDBVoli* screen = OpenScreen();
+        QVERIFY(screen);
+        QCOMPARE(openMessage_, QString());
+        QSignalSpy late(dm_.get(), &ui::TDM::OpenFailedLate);
+        QTRY_COMPARE(late.count(), 1);
+        QCOMPARE(late.at(0).at(0).toString(), QString("Cannot open file Voli.cds"));
+        QVERIFY(!dm_->IsOpen());
+        QCOMPARE(screen->St->text(), QString("Flight: closed"));
+        QCOMPARE(screen->Model()->rowCount(), 0);
+        ModalSeen seen;
+        CloseNextModal(seen);
+        Nav(screen, TFDBVoli::NavInsert);
+        QVERIFY(seen.seen);
+        QCOMPARE(seen.text, QString(kClosed));
+        QCOMPARE(ReadFileBytes(Path("Voli.cds")), bytes);
+    }
+
     // Two instances of the program on one Voli.cds: what one changes or
     // deletes behind the other's cursor is neither lost nor written over.
     void twoInstancesShareTheTable() {
