@@ -70,6 +70,31 @@ void BM_OpenTable(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenTable)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// Open and the check of every page, which runs on a worker thread after Open.
+void BM_OpenTableAndCheckPages(benchmark::State& state) {
+    const std::string& dir = TableDirectory();
+    for (auto _ : state) {
+        kestrova::FlightsTable table = kestrova::FlightsTable::Open(dir);
+        if (!table.WaitForCheck()) state.SkipWithError("table not sound");
+    }
+}
+BENCHMARK(BM_OpenTableAndCheckPages)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// One window of 100 grid rows at a position in the ordering (ID).
+void BM_VisibleRowsWindow(benchmark::State& state) {
+    kestrova::FlightsTable table = kestrova::FlightsTable::Open(TableDirectory());
+    for (auto _ : state) benchmark::DoNotOptimize(table.VisibleRows(state.range(0), 100));
+}
+BENCHMARK(BM_VisibleRowsWindow)->Arg(0)->Arg(50000)->Arg(99900)->Unit(benchmark::kMicrosecond);
+
+// The position of the current record, as the grid needs it after a quick find.
+void BM_RecordNumber(benchmark::State& state) {
+    kestrova::FlightsTable table = kestrova::FlightsTable::Open(TableDirectory());
+    table.Last();
+    for (auto _ : state) benchmark::DoNotOptimize(table.RecordNumber());
+}
+BENCHMARK(BM_RecordNumber)->Unit(benchmark::kMicrosecond);
+
 // Typing "AZ4711" one character at a time, as the quick-find field does.
 void BM_FindNearestTyping(benchmark::State& state) {
     kestrova::FlightsTable table = kestrova::FlightsTable::Open(TableDirectory());

@@ -40,7 +40,8 @@ int64_t ParseRowid(const std::string& text) {
 // fails as every operation on a closed table does.
 FlightsTable OpenTable(const Globals& globals) {
     FlightsTable table = FlightsTable::Open(globals.workingDirectory);
-    if (!table.IsOpen()) {
+    // A command is short: it waits for the check of the whole file at once.
+    if (!table.WaitForCheck()) {
         std::cerr << table.OpenError() << "\n";
         table.CheckOpen();
     }
@@ -49,7 +50,8 @@ FlightsTable OpenTable(const Globals& globals) {
 
 std::string TypeText(const std::string& type) { return type.empty() ? "-" : type; }
 
-void PrintLine(const FlightRecord& r) {
+template <class Row>  // FlightRow or FlightRecord
+void PrintLine(const Row& r) {
     std::cout << r.rowid << '\t' << r.id << '\t' << TypeText(r.type) << '\t' << r.description << '\n';
 }
 
@@ -81,7 +83,7 @@ int List(const std::vector<std::string>& args, const Globals& globals) {
         if (table.FindNearest(*find)) PrintLine(*table.Current());
         return 0;
     }
-    for (const FlightRecord& r : table.VisibleRecords()) PrintLine(r);
+    for (const FlightRow& r : table.VisibleRecords()) PrintLine(r);
     return 0;
 }
 
@@ -89,7 +91,7 @@ int List(const std::vector<std::string>& args, const Globals& globals) {
 int ExportCsv(const std::vector<std::string>& args, const Globals& globals) {
     if (args.size() > 3) return Usage();
     FlightsTable table = OpenTable(globals);
-    const std::vector<FlightRecord> records = table.VisibleRecords(true);
+    const std::vector<FlightRecord> records = table.VisibleRecordsWithPlans();
     if (args.size() == 3 && args[2] != "-") {
         const std::string& file = args[2];
         WriteFlightsCsv(file.front() == '/' ? file : platform::JoinPath(globals.workingDirectory, file), records);

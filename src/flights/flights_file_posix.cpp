@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -141,9 +142,11 @@ OpenProblem CheckSoundTable(const std::string& path, int busyTimeoutMs) {
     sqlite3* db = nullptr;
     bool isTable = false;
     int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    // Header and schema only: reading every page of a large file would hold up
+    // the start, so that check runs afterwards (CheckTablePages).
     if (rc == SQLITE_OK) {
         sqlite3_busy_timeout(db, busyTimeoutMs);
-        rc = CheckTable(db, true, isTable);
+        rc = CheckTable(db, false, isTable);
     }
     sqlite3_close_v2(db);
     if (rc == SQLITE_READONLY_ROLLBACK) return CheckCopyWithJournal(path) ? OpenProblem::None : OpenProblem::Unusable;
@@ -176,6 +179,56 @@ bool CreateEmptyTable(const std::string& path) {
 }
 
 }  // namespace
+
+void PageCheckStop::Stop() {
+    std::lock_guard lock(mutex_);
+    stopped_ = true;
+    if (db_ != nullptr) sqlite3_interrupt(db_);
+}
+
+bool PageCheckStop::Stopped() {
+    std::lock_guard lock(mutex_);
+    return stopped_;
+}
+
+// The checking connection, known to the stop while it is open.
+class PageCheckConnection {
+public:
+    PageCheckConnection(const std::string& path, PageCheckStop& stop, int busyTimeoutMs) : stop_(stop) {
+        std::lock_guard lock(stop_.mutex_);
+        if (stop_.stopped_) return;
+        rc_ = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr);
+        // Another program's commit is no damage: wait for it as the table does.
+        if (rc_ == SQLITE_OK) sqlite3_busy_timeout(db_, busyTimeoutMs);
+        stop_.db_ = db_;
+    }
+    ~PageCheckConnection() {
+        std::lock_guard lock(stop_.mutex_);
+        stop_.db_ = nullptr;
+        sqlite3_close_v2(db_);
+    }
+    sqlite3* Db() const { return rc_ == SQLITE_OK ? db_ : nullptr; }
+
+private:
+    PageCheckStop& stop_;
+    sqlite3* db_ = nullptr;
+    int rc_ = SQLITE_CANTOPEN;
+};
+
+PageVerdict CheckTablePages(const std::string& path, PageCheckStop& stop, int busyTimeoutMs) {
+    // Only this thread: the start-up goes first.
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
+    bool isTable = false;
+    int rc = SQLITE_CANTOPEN;
+    {
+        PageCheckConnection connection(path, stop, busyTimeoutMs);
+        if (connection.Db() != nullptr) rc = CheckTable(connection.Db(), true, isTable);
+    }
+    // A lock held past the timeout leaves the pages unread, which tells
+    // nothing about them; the header and schema were sound at open.
+    if (stop.Stopped() || IsBusy(rc)) return PageVerdict::Cancelled;
+    return rc == SQLITE_OK && isTable ? PageVerdict::Sound : PageVerdict::Damaged;
+}
 
 sqlite3* OpenTableFile(const std::string& path, OpenProblem* problem, int busyTimeoutMs) {
     OpenProblem ignored = OpenProblem::None;

@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <iterator>
 #include <stdexcept>
 #include <utility>
 #include <variant>
@@ -26,6 +28,15 @@ std::string ColumnString(sqlite3_stmt* stmt, int column) {
     const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt, column));
     const int size = sqlite3_column_bytes(stmt, column);
     return bytes == nullptr ? std::string() : std::string(bytes, static_cast<size_t>(size));
+}
+
+FlightRow ReadListRow(sqlite3_stmt* stmt) {
+    FlightRow r;
+    r.rowid = sqlite3_column_int64(stmt, 0);
+    r.id = ColumnString(stmt, 1);
+    r.description = ColumnString(stmt, 2);
+    r.type = ColumnString(stmt, 3);
+    return r;
 }
 
 FlightRecord ReadRow(sqlite3_stmt* stmt) {
@@ -86,17 +97,32 @@ FlightsTable& FlightsTable::operator=(FlightsTable&& other) noexcept {
     order_ = other.order_;
     typeFilter_ = std::move(other.typeFilter_);
     currentRowid_ = other.currentRowid_;
+    lastSeen_ = std::move(other.lastSeen_);
+    anchors_ = std::move(other.anchors_);
+    anchoredCount_ = other.anchoredCount_;
+    anchorsVersion_ = other.anchorsVersion_;
     bof_ = other.bof_;
     eof_ = other.eof_;
     state_ = other.state_;
     modified_ = other.modified_;
     buffer_ = std::move(other.buffer_);
+    changed_ = other.changed_;
+    checkStop_ = std::move(other.checkStop_);
+    check_ = std::move(other.check_);
+    dataVersion_ = other.dataVersion_;
     return *this;
 }
 
 FlightsTable::~FlightsTable() { Close(); }
 
 void FlightsTable::Close() noexcept {
+    anchors_.clear();
+    anchorsVersion_ = -1;
+    // A check still reading the file is stopped; the future's end waits for it.
+    if (checkStop_) checkStop_->Stop();
+    if (check_.valid()) check_.wait();
+    check_ = {};
+    checkStop_.reset();
     for (auto& [sql, stmt] : statements_) sqlite3_finalize(stmt);
     statements_.clear();
     if (db_ != nullptr) sqlite3_close_v2(db_);
@@ -115,10 +141,90 @@ FlightsTable FlightsTable::Open(const std::string& workingDirectory, int busyTim
     }
     try {
         table.First();
+        table.ChangedElsewhere();
     } catch (const Error&) {
-        // The table is sound (checked above); a failed first read leaves no current record.
+        // Header and schema are sound (checked above); a failed first read
+        // leaves no current record, and the page check below has its say.
     }
+    table.StartCheck(busyTimeoutMs);
     return table;
+}
+
+void FlightsTable::StartCheck(int busyTimeoutMs) {
+    checkStop_ = std::make_shared<flights_file::PageCheckStop>();
+    check_ = std::async(std::launch::async, [path = path_, stop = checkStop_, busyTimeoutMs] {
+        return flights_file::CheckTablePages(path, *stop, busyTimeoutMs);
+    });
+}
+
+bool FlightsTable::WaitForCheck() {
+    if (check_.valid()) {
+        const flights_file::PageVerdict verdict = check_.get();
+        checkStop_.reset();
+        if (verdict == flights_file::PageVerdict::Damaged) {
+            Close();
+            state_ = FlightsState::Browse;
+            modified_ = false;
+            buffer_ = FlightRecord{};
+            currentRowid_.reset();
+            openError_ = msg::Format(msg::kCannotOpenFile, kFileName);
+        }
+    }
+    return IsOpen();
+}
+
+bool FlightsTable::CheckFinished() {
+    if (check_.valid() && check_.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return false;
+    WaitForCheck();
+    return true;
+}
+
+void FlightsTable::CheckBeforeWrite() {
+    if (!WaitForCheck()) CheckOpen();
+}
+
+int64_t FlightsTable::DataVersion() {
+    sqlite3_stmt* stmt = Statement("PRAGMA data_version");
+    sqlite3_reset(stmt);
+    const int rc = sqlite3_step(stmt);
+    const int64_t version = rc == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : -1;
+    sqlite3_reset(stmt);
+    if (rc != SQLITE_ROW) ThrowRead();
+    return version;
+}
+
+bool FlightsTable::ChangedElsewhere() {
+    CheckOpen();
+    const int64_t version = DataVersion();
+    const bool changed = version != dataVersion_;
+    dataVersion_ = version;
+    return changed;
+}
+
+bool FlightsTable::EnsureAnchors() {
+    const int64_t version = DataVersion();
+    if (anchorsVersion_ == version) return true;
+    DropAnchors();
+    const std::string col = OrderColumn();
+    sqlite3_stmt* stmt =
+        Statement("SELECT " + col + ", rowid FROM ClientDataSet1" + VisibleWhere("") + " ORDER BY " + col + ", rowid");
+    Params params;
+    if (typeFilter_) params.emplace_back(":type", *typeFilter_);
+    if (!Bind(stmt, params)) ThrowRead();
+    int64_t n = 0;
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        if (n % kAnchorStride == 0) anchors_.push_back(Key{ColumnString(stmt, 0), sqlite3_column_int64(stmt, 1)});
+        ++n;
+    }
+    sqlite3_reset(stmt);
+    if (rc != SQLITE_DONE) {
+        DropAnchors();
+        ThrowRead();
+    }
+    anchoredCount_ = n;
+    anchorsVersion_ = version;
+    return true;
 }
 
 void FlightsTable::CheckOpen() const {
@@ -205,10 +311,16 @@ std::optional<FlightRecord> FlightsTable::ReadRecord(int64_t rowid) {
 bool FlightsTable::Land(std::optional<FlightRecord> record) {
     if (!record) return false;
     currentRowid_ = record->rowid;
+    Remember(*record);
     return true;
 }
 
+void FlightsTable::Remember(const FlightRecord& record) {
+    lastSeen_ = FlightRow{record.rowid, record.id, record.description, record.type};
+}
+
 void FlightsTable::Execute(const std::string& sql, const FlightRecord& values) {
+    CheckBeforeWrite();
     sqlite3_stmt* stmt = Statement(sql);
     const Params params = {{":id", CutToField(FlightField::Id, values.id)},
                            {":description", CutToField(FlightField::Description, values.description)},
@@ -218,6 +330,7 @@ void FlightsTable::Execute(const std::string& sql, const FlightRecord& values) {
     if (!Bind(stmt, params)) ThrowWrite();
     const int rc = sqlite3_step(stmt);
     sqlite3_reset(stmt);
+    DropAnchors();
     if (rc != SQLITE_DONE) ThrowWrite();
 }
 
@@ -227,7 +340,13 @@ void FlightsTable::Execute(const std::string& sql, const FlightRecord& values) {
 void FlightsTable::Resync() {
     std::optional<FlightRecord> current;
     if (currentRowid_) current = ReadRecord(*currentRowid_);
-    if (current && (!typeFilter_ || current->type == *typeFilter_)) return;
+    if (current && (!typeFilter_ || current->type == *typeFilter_)) {
+        Remember(*current);
+        return;
+    }
+    // Gone from the file: its place as last read.
+    if (!current && currentRowid_ && lastSeen_ && lastSeen_->rowid == *currentRowid_)
+        current = FlightRecord{lastSeen_->rowid, lastSeen_->id, lastSeen_->description, {}, lastSeen_->type};
     currentRowid_.reset();
     const std::string col = OrderColumn();
     std::optional<FlightRecord> found;
@@ -258,6 +377,7 @@ void FlightsTable::InsertFlight(const std::string& id, const std::string& descri
 void FlightsTable::SetOrder(FlightsOrder order) {
     CheckOpen();
     CheckBrowseMode();
+    if (order_ != order) DropAnchors();
     order_ = order;
     Resync();
 }
@@ -276,6 +396,7 @@ void FlightsTable::SetOrderByFieldName(const std::string& fieldName) {
 void FlightsTable::SetTypeFilter(const std::string& type) {
     CheckOpen();
     CheckBrowseMode();
+    DropAnchors();
     typeFilter_ = type;
     First();
 }
@@ -283,6 +404,7 @@ void FlightsTable::SetTypeFilter(const std::string& type) {
 void FlightsTable::ClearTypeFilter() {
     CheckOpen();
     CheckBrowseMode();
+    DropAnchors();
     typeFilter_.reset();
     First();
 }
@@ -368,6 +490,7 @@ std::optional<FlightRecord> FlightsTable::Current() {
     CheckOpen();
     if (!currentRowid_) return std::nullopt;
     auto record = ReadRecord(*currentRowid_);
+    if (record) Remember(*record);
     if (!record) {
         // Deleted behind our back (another instance): the next record takes its place.
         Resync();
@@ -384,6 +507,7 @@ std::optional<FlightRecord> FlightsTable::Shown() {
 
 int64_t FlightsTable::RecordCount() {
     CheckOpen();
+    if (EnsureAnchors()) return anchoredCount_;
     sqlite3_stmt* stmt = Statement("SELECT count(*) FROM ClientDataSet1" + VisibleWhere(""));
     Params params;
     if (typeFilter_) params.emplace_back(":type", *typeFilter_);
@@ -399,24 +523,67 @@ int64_t FlightsTable::RecordNumber() {
     const auto current = Current();
     if (!current) return 0;
     const std::string col = OrderColumn();
-    sqlite3_stmt* stmt =
-        Statement("SELECT count(*) FROM ClientDataSet1" + VisibleWhere("(" + col + ", rowid) < (:key, :rowid)"));
-    Params params = {{":key", OrderValue(*current)}, {":rowid", current->rowid}};
+    // Counted from the nearest anchor at or before the record.
+    EnsureAnchors();
+    const Key key{OrderValue(*current), current->rowid};
+    const auto after = std::upper_bound(anchors_.begin(), anchors_.end(), key, [](const Key& a, const Key& b) {
+        return a.value < b.value || (a.value == b.value && a.rowid < b.rowid);
+    });
+    int64_t base = 0;
+    Params params = {{":key", key.value}, {":rowid", key.rowid}};
+    std::string range = "(" + col + ", rowid) < (:key, :rowid)";
+    if (after != anchors_.begin()) {
+        const Key& anchor = *std::prev(after);
+        base = (std::prev(after) - anchors_.begin()) * kAnchorStride;
+        range += " AND (" + col + ", rowid) >= (:lokey, :lorowid)";
+        params.emplace_back(":lokey", anchor.value);
+        params.emplace_back(":lorowid", anchor.rowid);
+    }
+    sqlite3_stmt* stmt = Statement("SELECT count(*) FROM ClientDataSet1" + VisibleWhere(range));
     if (typeFilter_) params.emplace_back(":type", *typeFilter_);
     if (!Bind(stmt, params)) ThrowRead();
     const int rc = sqlite3_step(stmt);
     const int64_t before = rc == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : -1;
     sqlite3_reset(stmt);
     if (before < 0) ThrowRead();
-    return before + 1;
+    return base + before + 1;
 }
 
-std::vector<FlightRecord> FlightsTable::VisibleRecords(bool withPlans) {
+std::vector<FlightRow> FlightsTable::VisibleRecords() { return VisibleRows(0, -1); }
+
+std::vector<FlightRow> FlightsTable::VisibleRows(int64_t first, int64_t count) {
     CheckOpen();
     const std::string col = OrderColumn();
-    const std::string columns = withPlans ? "PIANO_DI_VOLO" : "''";
-    sqlite3_stmt* stmt = Statement("SELECT rowid, ID, DESCRIZIONE, " + columns + ", TIPO FROM ClientDataSet1" +
-                                   VisibleWhere("") + " ORDER BY " + col + ", rowid");
+    if (first < 0) first = 0;
+    // From the anchor at or before the first row; the ordering index walks
+    // past the rows skipped after it without reading them.
+    std::string range;
+    Params params;
+    if (first >= kAnchorStride && EnsureAnchors() && !anchors_.empty()) {
+        const size_t a = std::min(static_cast<size_t>(first / kAnchorStride), anchors_.size() - 1);
+        range = "(" + col + ", rowid) >= (:lokey, :lorowid)";
+        params.emplace_back(":lokey", anchors_[a].value);
+        params.emplace_back(":lorowid", anchors_[a].rowid);
+        first -= static_cast<int64_t>(a) * kAnchorStride;
+    }
+    sqlite3_stmt* stmt = Statement("SELECT rowid, ID, DESCRIZIONE, TIPO FROM ClientDataSet1" + VisibleWhere(range) +
+                                   " ORDER BY " + col + ", rowid LIMIT :count OFFSET :first");
+    params.emplace_back(":count", count);
+    params.emplace_back(":first", first);
+    if (typeFilter_) params.emplace_back(":type", *typeFilter_);
+    if (!Bind(stmt, params)) ThrowRead();
+    std::vector<FlightRow> rows;
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) rows.push_back(ReadListRow(stmt));
+    sqlite3_reset(stmt);
+    if (rc != SQLITE_DONE) ThrowRead();
+    return rows;
+}
+
+std::vector<FlightRecord> FlightsTable::VisibleRecordsWithPlans() {
+    CheckOpen();
+    const std::string col = OrderColumn();
+    sqlite3_stmt* stmt = Statement(std::string(kSelect) + VisibleWhere("") + " ORDER BY " + col + ", rowid");
     Params params;
     if (typeFilter_) params.emplace_back(":type", *typeFilter_);
     if (!Bind(stmt, params)) ThrowRead();
@@ -432,6 +599,7 @@ void FlightsTable::Insert() {
     CheckOpen();
     CheckBrowseMode();
     buffer_ = FlightRecord{};
+    changed_ = {};
     state_ = FlightsState::Insert;
     modified_ = false;
 }
@@ -445,6 +613,7 @@ void FlightsTable::Edit() {
         return;
     }
     buffer_ = *current;
+    changed_ = {};
     state_ = FlightsState::Edit;
     modified_ = false;
 }
@@ -459,6 +628,7 @@ void FlightsTable::SetField(FlightField field, const std::string& value) {
         case FlightField::Plan: buffer_.plan = cut; break;
         case FlightField::Type: buffer_.type = cut; break;
     }
+    changed_[static_cast<size_t>(field)] = true;
     modified_ = true;
 }
 
@@ -467,9 +637,12 @@ void FlightsTable::Post() {
     if (state_ == FlightsState::Browse) return;
     bool inserted = state_ == FlightsState::Insert;
     if (!inserted) {
-        Execute("UPDATE ClientDataSet1 SET ID = :id, DESCRIZIONE = :description, PIANO_DI_VOLO = :plan, TIPO = :type "
-                "WHERE rowid = :rowid",
-                buffer_);
+        static const char* const kAssignments[] = {"ID = :id", "DESCRIZIONE = :description", "PIANO_DI_VOLO = :plan",
+                                                   "TIPO = :type"};
+        std::string sets;
+        for (size_t f = 0; f < changed_.size(); ++f)
+            if (changed_[f]) sets += (sets.empty() ? "" : ", ") + std::string(kAssignments[f]);
+        Execute("UPDATE ClientDataSet1 SET " + sets + " WHERE rowid = :rowid", buffer_);
         // A record deleted meanwhile by another instance: keep the edit as a new record.
         inserted = sqlite3_changes(db_) == 0;
     }
@@ -483,6 +656,7 @@ void FlightsTable::Post() {
     state_ = FlightsState::Browse;
     modified_ = false;
     buffer_ = FlightRecord{};
+    changed_ = {};
     bof_ = eof_ = false;
     Resync();
 }
@@ -492,6 +666,7 @@ void FlightsTable::Cancel() {
     state_ = FlightsState::Browse;
     modified_ = false;
     buffer_ = FlightRecord{};
+    changed_ = {};
 }
 
 bool FlightsTable::Delete() {
@@ -503,10 +678,12 @@ bool FlightsTable::Delete() {
     Cancel();
     const auto current = Current();
     if (!current) return false;
+    CheckBeforeWrite();
     sqlite3_stmt* stmt = Statement("DELETE FROM ClientDataSet1 WHERE rowid = :rowid");
     if (!Bind(stmt, {{":rowid", current->rowid}})) ThrowWrite();
     const int rc = sqlite3_step(stmt);
     sqlite3_reset(stmt);
+    DropAnchors();
     if (rc != SQLITE_DONE) ThrowWrite();
     // Resync from the deleted record's place: the one after it, else the last.
     const std::string col = OrderColumn();

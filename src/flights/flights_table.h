@@ -1,11 +1,16 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <future>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "flights/flights_file.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -19,6 +24,15 @@ struct FlightRecord {
     std::string description;
     std::string plan;  // the whole navigation log, lines ended by CR LF
     std::string type;  // "B", "T", "N", "I" or empty
+};
+
+// A flight as a list shows it: everything but the log. A row read this way
+// has no log that an edit could write back over the stored one.
+struct FlightRow {
+    int64_t rowid = 0;
+    std::string id;
+    std::string description;
+    std::string type;
 };
 
 enum class FlightField { Id, Description, Plan, Type };
@@ -48,6 +62,11 @@ public:
     // longer than busyTimeoutMs gives "File Voli.cds is busy: ...". An open
     // table waits as long for each lock. It starts ordered by ID, without
     // filter, on its first record.
+    //
+    // Only the header and the schema are checked before Open returns; every
+    // page is read on a worker thread meanwhile. Any write waits for that
+    // verdict, and a damaged file closes the table (with the open error) so
+    // it is never written.
     static FlightsTable Open(const std::string& workingDirectory, int busyTimeoutMs = 5000);
 
     FlightsTable();  // a closed table
@@ -62,6 +81,16 @@ public:
     const std::string& Path() const { return path_; }
     // Throws the closed-table error when the table is not open.
     void CheckOpen() const;
+
+    // Waits for the check of the file's pages; a damaged file closes the table.
+    // Returns IsOpen().
+    bool WaitForCheck();
+    // The same without waiting: true once the verdict is in (or there is no
+    // check), false while the check still runs.
+    bool CheckFinished();
+    // True when another connection (another instance of the program) committed
+    // a change since the last call.
+    bool ChangedElsewhere();
 
     // Inserts and posts a record in one step (a pending browser change is
     // posted or dropped first); the new record becomes the current one.
@@ -106,8 +135,12 @@ public:
     int64_t RecordNumber();
     int64_t RecordCount();
     bool IsEmpty() { return RecordCount() == 0; }
-    // The visible records in the current ordering; without the plan texts unless asked.
-    std::vector<FlightRecord> VisibleRecords(bool withPlans = false);
+    // The visible records in the current ordering, without their logs.
+    std::vector<FlightRow> VisibleRecords();
+    // A window of them: count rows from the 0-based position first.
+    std::vector<FlightRow> VisibleRows(int64_t first, int64_t count);
+    // The visible records with their logs.
+    std::vector<FlightRecord> VisibleRecordsWithPlans();
     // Any record by rowid, regardless of the filter.
     std::optional<FlightRecord> ReadRecord(int64_t rowid);
 
@@ -121,7 +154,9 @@ public:
     // Sets a field of the pending record, starting an edit when browsing.
     // Texts longer than the field are cut.
     void SetField(FlightField field, const std::string& value);
-    // Writes the pending record to the file; nothing when browsing.
+    // Writes the pending record to the file; nothing when browsing. An edit
+    // writes only the fields set since it began, so a change another instance
+    // made to the other fields meanwhile stays.
     void Post();
     // Drops the pending change; the cursor returns to the record it was on.
     void Cancel();
@@ -147,7 +182,13 @@ private:
     const char* OrderColumn() const;
     const std::string& OrderValue(const FlightRecord& record) const;
     bool Land(std::optional<FlightRecord> record);
+    void Remember(const FlightRecord& record);
     void Resync();
+    void StartCheck(int busyTimeoutMs);
+    void CheckBeforeWrite();
+    bool EnsureAnchors();
+    void DropAnchors() { anchors_.clear(); anchorsVersion_ = -1; }
+    int64_t DataVersion();
     void Execute(const std::string& sql, const FlightRecord& values);
     bool Busy() const;
     [[noreturn]] void ThrowRead() const;
@@ -161,12 +202,30 @@ private:
     FlightsOrder order_ = FlightsOrder::Id;
     std::optional<std::string> typeFilter_;
     std::optional<int64_t> currentRowid_;
+    // The current record as last read, so that one deleted by another
+    // instance still gives its place in the ordering.
+    std::optional<FlightRow> lastSeen_;
     bool bof_ = false;
     bool eof_ = false;
 
     FlightsState state_ = FlightsState::Browse;
     bool modified_ = false;
     FlightRecord buffer_;
+    std::array<bool, 4> changed_{};  // by FlightField, since the edit began
+
+    // Every kAnchorStride-th key of the visible records in the current
+    // ordering, read in one pass of its index, so that a position or a window
+    // far down the list costs a search and a short walk, not a count from the
+    // top. Read again after any change (ours, or another connection's as
+    // data_version tells).
+    static constexpr int64_t kAnchorStride = 256;
+    std::vector<Key> anchors_;
+    int64_t anchoredCount_ = 0;
+    int64_t anchorsVersion_ = -1;
+
+    std::shared_ptr<flights_file::PageCheckStop> checkStop_;
+    std::future<flights_file::PageVerdict> check_;
+    int64_t dataVersion_ = 0;
 };
 
 // Cuts a text to the size of its field (the plan has none).

@@ -88,6 +88,8 @@ int RunKestrova(QApplication& app, const StartupOptions& options) {
     if (const std::string problem = dm.Open(platform::CurrentDirectory()); !problem.empty())
         ShowErrorMessage(nullptr, problem);
     const auto backup = StartFlightsBackup(platform::CurrentDirectory());
+    QObject::connect(&dm, &TDM::OpenFailedLate, &dm,
+                     [](const QString& problem) { ShowErrorMessage(nullptr, problem.toStdString()); });
     int result = 0;
     {
         TFMain window(dm, options.settingsPath);

@@ -37,7 +37,14 @@ public:
     // that is not there.
     FlightsTable& ClientDataSet1();
 
+signals:
+    // The check of the whole file, which runs after Open, found it damaged:
+    // the table is closed now, and this is the message to show.
+    void OpenFailedLate(const QString& message);
+
 private:
+    void PollCheck();
+
     std::string workingDirectory_;
     struct Store;  // the flights library's data module
     std::unique_ptr<Store> store_;

@@ -55,8 +55,8 @@ TEST_F(FlightsBackupTest, CopyIsTheSameTableUnderATimeName) {
     FlightsTable copy = FlightsTable::Open(restored.path());
     FlightsTable original = FlightsTable::Open(dir.path());
     ASSERT_TRUE(copy.IsOpen());
-    const auto a = original.VisibleRecords(true);
-    const auto b = copy.VisibleRecords(true);
+    const auto a = original.VisibleRecordsWithPlans();
+    const auto b = copy.VisibleRecordsWithPlans();
     ASSERT_EQ(a.size(), 60u);
     ASSERT_EQ(b.size(), a.size());
     for (size_t i = 0; i < a.size(); ++i) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <stdexcept>
@@ -334,6 +336,174 @@ TEST_F(FlightsTableTest, RecordLeavingTheFilterGivesWayToTheNextVisible) {
     EXPECT_EQ(table.RecordCount(), 7);
 }
 
+TEST_F(FlightsTableTest, RowWindowsFollowOrderAndFilter) {
+    Seed(table);
+    struct Case {
+        FlightsOrder order;
+        const char* filter;
+        int64_t first, count;
+        std::vector<int64_t> expected;
+    };
+    const std::vector<Case> cases = {
+        {FlightsOrder::Id, nullptr, 0, 3, {2, 5, 1}},
+        {FlightsOrder::Id, nullptr, 3, 3, {3, 4, 6}},
+        {FlightsOrder::Id, nullptr, 4, 10, {4, 6}},
+        {FlightsOrder::Id, nullptr, 6, 3, {}},
+        {FlightsOrder::Id, nullptr, 2, -1, {1, 3, 4, 6}},
+        {FlightsOrder::Id, nullptr, 0, 0, {}},
+        {FlightsOrder::Description, nullptr, 1, 2, {3, 6}},
+        {FlightsOrder::Description, "B", 0, 5, {4, 1}},
+        {FlightsOrder::Id, "B", 1, 5, {4}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.first) + "+" + std::to_string(c.count));
+        if (c.filter) {
+            table.SetTypeFilter(c.filter);
+        } else {
+            table.ClearTypeFilter();
+        }
+        table.SetOrder(c.order);
+        std::vector<int64_t> got;
+        for (const FlightRow& r : table.VisibleRows(c.first, c.count)) got.push_back(r.rowid);
+        EXPECT_EQ(got, c.expected);
+    }
+    table.ClearTypeFilter();
+    table.SetOrder(FlightsOrder::Id);
+    const auto rows = table.VisibleRows(0, 1);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].id, "AZ100");
+    EXPECT_EQ(rows[0].description, "LIRF LIML");
+    EXPECT_EQ(rows[0].type, "");
+    const auto withPlans = table.VisibleRecordsWithPlans();
+    ASSERT_EQ(withPlans.size(), 6u);
+    EXPECT_EQ(withPlans[0].plan, "plan 2\r\n");
+}
+
+// Positions and windows far down a long list, in both orderings and under a
+// filter, and after another instance changed the list.
+TEST_F(FlightsTableTest, PositionsAndWindowsInALongList) {
+    // IDs F0000..F0999 in rowid order; descriptions run the other way; even
+    // numbers are business, odd ones touristic.
+    auto id = [](int n) {
+        char text[16];
+        std::snprintf(text, sizeof text, "F%04d", n);
+        return std::string(text);
+    };
+    auto description = [](int n) {
+        char text[16];
+        std::snprintf(text, sizeof text, "D%04d", 999 - n);
+        return std::string(text);
+    };
+    for (int n = 0; n < 1000; ++n) table.InsertFlight(id(n), description(n), "", n % 2 == 0 ? "B" : "T");
+
+    struct Case {
+        FlightsOrder order;
+        const char* filter;
+        int flight;        // found by its ordering key
+        int64_t number;    // its 1-based position
+        int64_t count;
+    };
+    const std::vector<Case> cases = {
+        {FlightsOrder::Id, nullptr, 0, 1, 1000},        {FlightsOrder::Id, nullptr, 255, 256, 1000},
+        {FlightsOrder::Id, nullptr, 256, 257, 1000},    {FlightsOrder::Id, nullptr, 700, 701, 1000},
+        {FlightsOrder::Id, nullptr, 999, 1000, 1000},   {FlightsOrder::Description, nullptr, 999, 1, 1000},
+        {FlightsOrder::Description, nullptr, 100, 900, 1000}, {FlightsOrder::Id, "B", 600, 301, 500},
+        {FlightsOrder::Id, "T", 999, 500, 500},          {FlightsOrder::Description, "T", 1, 500, 500},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.flight) + (c.filter ? c.filter : ""));
+        if (c.filter) {
+            table.SetTypeFilter(c.filter);
+        } else {
+            table.ClearTypeFilter();
+        }
+        table.SetOrder(c.order);
+        ASSERT_TRUE(table.FindNearest(c.order == FlightsOrder::Id ? id(c.flight) : description(c.flight)));
+        EXPECT_EQ(table.Current()->id, id(c.flight));
+        EXPECT_EQ(table.RecordNumber(), c.number);
+        EXPECT_EQ(table.RecordCount(), c.count);
+        const auto window = table.VisibleRows(c.number - 1, 3);
+        ASSERT_FALSE(window.empty());
+        EXPECT_EQ(window[0].id, id(c.flight));
+        EXPECT_EQ(static_cast<int64_t>(window.size()), std::min<int64_t>(3, c.count - c.number + 1));
+    }
+
+    // Windows by ID across the anchors agree with the plain numbering.
+    table.ClearTypeFilter();
+    table.SetOrder(FlightsOrder::Id);
+    for (const int64_t first : {0, 250, 256, 511, 512, 990, 1000}) {
+        SCOPED_TRACE(first);
+        const auto rows = table.VisibleRows(first, 20);
+        ASSERT_EQ(static_cast<int64_t>(rows.size()), std::min<int64_t>(20, 1000 - first));
+        for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].id, id(static_cast<int>(first + i)));
+    }
+
+    // Another instance inserts near the top and deletes one further down.
+    FlightsTable other = FlightsTable::Open(dir.path());
+    ASSERT_TRUE(table.FindNearest(id(800)));
+    EXPECT_EQ(table.RecordNumber(), 801);
+    other.InsertFlight("F0000a", "x", "");
+    other.InsertFlight("F0001a", "x", "");
+    ASSERT_TRUE(other.FindNearest(id(500)));
+    ASSERT_TRUE(other.Delete());
+    EXPECT_EQ(table.RecordNumber(), 802);
+    EXPECT_EQ(table.RecordCount(), 1001);
+    EXPECT_EQ(table.VisibleRows(801, 1)[0].id, id(800));
+    EXPECT_EQ(table.VisibleRows(1, 2)[1].id, "F0001");
+}
+
+// Two instances of the program share Voli.cds. An edit writes only the
+// fields it set, so what the other instance changed meanwhile stays; an edit
+// of a record the other deleted is kept as a new record, log included.
+TEST_F(FlightsTableTest, ChangesBehindTheCursorAreNotLost) {
+    Seed(table);
+    FlightsTable other = FlightsTable::Open(dir.path());
+    ASSERT_TRUE(other.IsOpen());
+    EXPECT_FALSE(table.ChangedElsewhere());
+
+    ASSERT_TRUE(table.MoveTo(3));
+    table.SetField(FlightField::Type, "N");  // the edit holds the log read now
+    ASSERT_TRUE(other.MoveTo(3));
+    other.SetField(FlightField::Plan, "newer log\r\n");
+    other.SetField(FlightField::Id, "AZ333");
+    other.Post();
+    EXPECT_TRUE(table.ChangedElsewhere());
+    EXPECT_FALSE(table.ChangedElsewhere());
+    EXPECT_FALSE(other.ChangedElsewhere());  // its own commit
+    table.Post();
+    auto r = table.ReadRecord(3);
+    EXPECT_EQ(r->plan, "newer log\r\n");
+    EXPECT_EQ(r->id, "AZ333");
+    EXPECT_EQ(r->type, "N");
+    EXPECT_EQ(r->description, "EGLL LFPG");
+
+    // Deleted behind the cursor while being edited.
+    ASSERT_TRUE(table.MoveTo(4));
+    table.SetField(FlightField::Description, "LIML LSZH edited");
+    ASSERT_TRUE(other.MoveTo(4));
+    ASSERT_TRUE(other.Delete());
+    table.Post();
+    const auto current = table.Current();
+    ASSERT_TRUE(current.has_value());
+    EXPECT_GT(current->rowid, 6);
+    EXPECT_EQ(current->id, "None");
+    EXPECT_EQ(current->description, "LIML LSZH edited");
+    EXPECT_EQ(current->plan, "plan 4\r\n");
+    EXPECT_EQ(current->type, "B");
+    EXPECT_EQ(table.RecordCount(), 6);
+
+    // Deleted behind the cursor while browsing: the next record takes its place.
+    // ID order now: AZ100, AZ333, BA300, LX200, None (the re-inserted 4), az050.
+    ASSERT_TRUE(table.MoveTo(1));
+    ASSERT_TRUE(other.MoveTo(1));
+    ASSERT_TRUE(other.Delete());
+    EXPECT_EQ(CurrentRowid(table), current->rowid);
+    ASSERT_TRUE(table.Last());
+    ASSERT_TRUE(other.Last());
+    ASSERT_TRUE(other.Delete());
+    EXPECT_EQ(CurrentRowid(table), current->rowid);  // none after it: the last
+}
+
 TEST(FlightsClosedTable, EveryOperationReportsTheClosedDataset) {
     TempDir dir;
     WriteBytes(dir.File("Voli.cds"), "not a table\r\n");
@@ -358,6 +528,9 @@ TEST(FlightsClosedTable, EveryOperationReportsTheClosedDataset) {
         {"RecordNumber", [&] { table.RecordNumber(); }},
         {"RecordCount", [&] { table.RecordCount(); }},
         {"VisibleRecords", [&] { table.VisibleRecords(); }},
+        {"VisibleRows", [&] { table.VisibleRows(0, 10); }},
+        {"VisibleRecordsWithPlans", [&] { table.VisibleRecordsWithPlans(); }},
+        {"ChangedElsewhere", [&] { table.ChangedElsewhere(); }},
         {"ReadRecord", [&] { table.ReadRecord(1); }},
         {"Insert", [&] { table.Insert(); }},
         {"Edit", [&] { table.Edit(); }},
