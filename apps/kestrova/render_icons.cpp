@@ -10,9 +10,7 @@
 #include <QPainter>
 #include <QSvgGenerator>
 
-// The drawing routines are private to icons.cpp; compiling it here keeps one
-// copy of the artwork instead of a second one in an image file.
-#include "../../src/ui/icons.cpp"
+#include "ui/icons.h"
 
 namespace {
 
@@ -23,8 +21,8 @@ bool WritePng(const std::string& path, int size) {
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(size / double(kestrova::ui::kSize), size / double(kestrova::ui::kSize));
-    kestrova::ui::Draw(painter, IconKind::Application);
+    painter.scale(size / double(kestrova::ui::kIconDrawingSize), size / double(kestrova::ui::kIconDrawingSize));
+    kestrova::ui::PaintIcon(painter, IconKind::Application);
     painter.end();
     return image.save(QString::fromStdString(path), "PNG");
 }
@@ -32,13 +30,13 @@ bool WritePng(const std::string& path, int size) {
 bool WriteSvg(const std::string& path) {
     QSvgGenerator svg;
     svg.setFileName(QString::fromStdString(path));
-    svg.setSize(QSize(kestrova::ui::kSize, kestrova::ui::kSize));
-    svg.setViewBox(QRect(0, 0, kestrova::ui::kSize, kestrova::ui::kSize));
+    svg.setSize(QSize(kestrova::ui::kIconDrawingSize, kestrova::ui::kIconDrawingSize));
+    svg.setViewBox(QRect(0, 0, kestrova::ui::kIconDrawingSize, kestrova::ui::kIconDrawingSize));
     svg.setTitle(QStringLiteral("Kestrova 2000"));
     QPainter painter;
     if (!painter.begin(&svg)) return false;
     painter.setRenderHint(QPainter::Antialiasing);
-    kestrova::ui::Draw(painter, IconKind::Application);
+    kestrova::ui::PaintIcon(painter, IconKind::Application);
     return painter.end();
 }
 

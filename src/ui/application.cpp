@@ -48,7 +48,9 @@ QString Usage() {
     return QStringLiteral(
         "usage: kestrova [--settings INIFILE]\n\n"
         "The data files (Report.log, FS98.log, Voli.cds) are those of the current directory;\n"
-        "the settings file Kestrova.INI lies beside the executable unless --settings names another.\n");
+        "the settings file is --settings INIFILE, else Kestrova.INI beside the executable when it\n"
+        "stands there or that folder is writable, else $XDG_CONFIG_HOME/kestrova/Kestrova.INI\n"
+        "(~/.config/kestrova/Kestrova.INI by default).\n");
 }
 
 StartupOptions ParseStartupArguments(const QStringList& arguments) {

@@ -10,7 +10,7 @@ class QApplication;
 namespace kestrova::ui {
 
 struct StartupOptions {
-    std::string settingsPath;  // beside the executable unless --settings names another
+    std::string settingsPath;  // --settings, else where DefaultSettingsPath() finds it
     QString screenshotPath;    // --screenshot: save the main window as PNG and end
     QString screen;            // --screen: the key of the screen to start on ("TFDBVoli")
     bool showHelp = false;

@@ -9,7 +9,7 @@ namespace kestrova::ui {
 
 namespace {
 
-constexpr int kSize = 64;
+constexpr int kSize = kIconDrawingSize;
 
 QPainterPath Airplane(QPointF centre, qreal span) {
     const qreal s = span / 2;
@@ -142,6 +142,8 @@ void Draw(QPainter& p, IconKind kind) {
 }
 
 }  // namespace
+
+void PaintIcon(QPainter& painter, IconKind kind) { Draw(painter, kind); }
 
 QIcon DrawnIcon(IconKind kind) {
     QPixmap pixmap(kSize, kSize);

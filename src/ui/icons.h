@@ -2,6 +2,8 @@
 
 #include <QIcon>
 
+class QPainter;
+
 namespace kestrova::ui {
 
 enum class IconKind {
@@ -18,5 +20,11 @@ enum class IconKind {
 
 // The program's icons are drawn, so no image files travel with it.
 QIcon DrawnIcon(IconKind kind);
+
+// The drawing itself, on a square of kIconDrawingSize points from the
+// painter's origin; scale the painter for other sizes. The package's icon
+// files are drawn by this too.
+inline constexpr int kIconDrawingSize = 64;
+void PaintIcon(QPainter& painter, IconKind kind);
 
 }  // namespace kestrova::ui

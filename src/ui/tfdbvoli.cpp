@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include <QButtonGroup>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -21,6 +22,7 @@
 #include <QVBoxLayout>
 
 #include "core/error.h"
+#include "flights/flights_csv.h"
 #include "flights/flights_table.h"
 #include "ui/flights_model.h"
 #include "ui/latin1.h"
@@ -97,6 +99,10 @@ TFDBVoli::TFDBVoli(const ScreenServices& services, QWidget* area)
       typeGroup_(new QButtonGroup(this)),
       orderGroup_(new QButtonGroup(this)) {
     confirmDelete = AskDelete;
+    chooseExportFile = [](QWidget* parent, const QString& folder) {
+        return QFileDialog::getSaveFileName(parent, QStringLiteral("Export flights"), folder + "/flights.csv",
+                                            QStringLiteral("CSV files (*.csv)"));
+    };
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
@@ -125,8 +131,14 @@ TFDBVoli::TFDBVoli(const ScreenServices& services, QWidget* area)
     LMDSpeedButton2->setToolTip(QStringLiteral("Save To Report.log"));
     LMDSpeedButton2->setAccessibleName(QStringLiteral("Save To Report.log"));
     LMDSpeedButton2->setAutoRaise(true);
+    ExportButton = new QToolButton(this);
+    ExportButton->setObjectName(QStringLiteral("ExportButton"));
+    ExportButton->setText(QStringLiteral("Export..."));
+    ExportButton->setToolTip(QStringLiteral("Export the flights shown as CSV"));
+    ExportButton->setAutoRaise(true);
     top->addSpacing(12);
     top->addWidget(LMDSpeedButton2);
+    top->addWidget(ExportButton);
     top->addStretch(1);
     layout->addLayout(top);
 
@@ -196,6 +208,7 @@ TFDBVoli::TFDBVoli(const ScreenServices& services, QWidget* area)
     connect(orderGroup_, &QButtonGroup::idClicked, this, &TFDBVoli::ROrderChange);
     connect(Testo, &QLineEdit::textChanged, this, &TFDBVoli::TestoChange);
     connect(LMDSpeedButton2, &QToolButton::clicked, this, &TFDBVoli::LMDSpeedButton2Click);
+    connect(ExportButton, &QToolButton::clicked, this, &TFDBVoli::ExportButtonClick);
     connect(MemoVoli, &QPlainTextEdit::textChanged, this, &TFDBVoli::MemoEdited);
     connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { GridRowChosen(current.row()); });
@@ -340,6 +353,13 @@ void TFDBVoli::ROrderChange(int index) {
 
 void TFDBVoli::TestoChange(const QString& text) {
     Act(false, [&] { Table().FindNearest(ToBytes(text)); });
+}
+
+void TFDBVoli::ExportButtonClick() {
+    const QString file = chooseExportFile(this, ToQString(workingDirectory_));
+    if (file.isEmpty()) return;
+    // What the grid shows, in its order, as `kestrova-cli flights export --csv` writes it.
+    Act(false, [&] { WriteFlightsCsv(ToBytes(file), Table().VisibleRecordsWithPlans()); });
 }
 
 void TFDBVoli::LMDSpeedButton2Click() {

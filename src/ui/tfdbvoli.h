@@ -37,6 +37,7 @@ public:
     QWidget* LMDDBNavigator1;
     std::array<QToolButton*, NavButtonCount> NavButtons{};
     QToolButton* LMDSpeedButton2;
+    QToolButton* ExportButton;  // "Export...": the shown flights as CSV
     QLabel* St;
     QTableView* DBGrid1;
     QGroupBox* RadioGroup1;
@@ -51,12 +52,16 @@ public:
 
     // The question before a delete; true for OK. A seam for the tests.
     std::function<bool(QWidget* parent, const QString& text)> confirmDelete;
+    // The file to export to, starting in the folder; empty when cancelled. A
+    // seam for the tests.
+    std::function<QString(QWidget* parent, const QString& folder)> chooseExportFile;
 
 public slots:
     void RadioGroup1Click(int index);
     void ROrderChange(int index);
     void TestoChange(const QString& text);
     void LMDSpeedButton2Click();
+    void ExportButtonClick();
     void LMDDBNavigator1NavBtnClick(int button);
 
 protected:

@@ -494,6 +494,40 @@ private slots:
         QVERIFY(QFileInfo(Path("Report.log")).isDir());
     }
 
+    // "Export..." writes the flights the grid shows, in its order, logs whole.
+    void exportShownFlightsAsCsv() {
+        Seed(dir_->path());
+        TFDBVoli* screen = OpenScreen();
+        QVERIFY(screen);
+        QString folderAsked;
+        QString answer;
+        screen->chooseExportFile = [&](QWidget*, const QString& folder) {
+            folderAsked = folder;
+            return answer;
+        };
+        Click(screen->ExportButton);  // cancelled
+        QCOMPARE(folderAsked, dir_->path());
+        QVERIFY(QDir(dir_->path()).entryList({"*.csv"}).isEmpty());
+
+        Click(screen->TypeButton(1));  // Business: LX200 and AZ100, in ID order
+        answer = Path("business.csv");
+        Click(screen->ExportButton);
+        QCOMPARE(ReadFileBytes(answer),
+                 QByteArray("ID,DESCRIZIONE,PIANO_DI_VOLO,TIPO\r\n"
+                            "AZ100,LIRF LIML,\"NAVIGATION LOG AZ100\r\nLIRF\xA0LIML\r\n\",B\r\n"
+                            "LX200,LSZH LIRF,\"NAVIGATION LOG LX200\r\nLSZH  \xB0 047\r\n\",B\r\n"));
+
+        // A file that cannot be written: the message, nothing else changes.
+        QVERIFY(QDir(dir_->path()).mkdir("taken.csv"));
+        answer = Path("taken.csv");
+        ModalSeen seen;
+        CloseNextModal(seen);
+        Click(screen->ExportButton);
+        QVERIFY(seen.seen);
+        QCOMPARE(seen.text, "Cannot create file " + answer);
+        QCOMPARE(screen->Model()->rowCount(), 2);
+    }
+
     void closedTableRefusesEveryAction() {
         WriteFileBytes(Path("Voli.cds"), "not a flights table\r\n");
         TFDBVoli* screen = OpenScreen();
