@@ -12,44 +12,20 @@
 
 #include "flights/flights_backup.h"
 #include "flights/flights_table.h"
+#include "bench_flights.h"
 
 namespace {
 
-constexpr int kFlights = 100000;
-
-std::string MakePlan(int n) {
-    std::string plan = "NAVIGATION LOG  FLIGHT " + std::to_string(n) + "\r\n";
-    for (int leg = 0; leg < 30; ++leg)
-        plan += "CHK" + std::to_string(leg) + "   045\xB0  12.4  0:07  FL120  ....  ....  ....  ....\r\n";
-    return plan;
-}
+using bench_flights::kFlights;
+using bench_flights::MakePlan;
+using bench_flights::MakeTempDir;
 
 const std::string& TableDirectory() {
     static const std::string dir = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "backup_bench_XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        { kestrova::FlightsTable::Open(pattern); }
-        sqlite3* db = nullptr;
-        sqlite3_open((pattern + "/Voli.cds").c_str(), &db);
-        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-        sqlite3_stmt* stmt = nullptr;
-        sqlite3_prepare_v2(db, "INSERT INTO ClientDataSet1 (ID, DESCRIZIONE, PIANO_DI_VOLO, TIPO) VALUES (?, ?, ?, ?)",
-                           -1, &stmt, nullptr);
-        for (int i = 0; i < kFlights; ++i) {
-            const std::string id = "AZ" + std::to_string((i * 7919) % kFlights);
-            const std::string plan = MakePlan(i);
-            sqlite3_bind_text(stmt, 1, id.c_str(), -1, SQLITE_TRANSIENT);
-            sqlite3_bind_text(stmt, 2, "LIRF LIML", -1, SQLITE_STATIC);
-            sqlite3_bind_text(stmt, 3, plan.data(), static_cast<int>(plan.size()), SQLITE_TRANSIENT);
-            sqlite3_bind_text(stmt, 4, "B", -1, SQLITE_STATIC);
-            sqlite3_step(stmt);
-            sqlite3_reset(stmt);
-        }
-        sqlite3_finalize(stmt);
-        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-        sqlite3_close(db);
+        const std::string d = MakeTempDir("backup_bench");
+        bench_flights::FillTable(d);
         std::atexit([] { std::filesystem::remove_all(TableDirectory()); });
-        return pattern;
+        return d;
     }();
     return dir;
 }

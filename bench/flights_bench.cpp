@@ -8,52 +8,21 @@
 #include <string>
 
 #include "flights/flights_table.h"
+#include "bench_flights.h"
 
 namespace {
 
-constexpr int kFlights = 100000;
+using bench_flights::kFlights;
+using bench_flights::MakePlan;
+using bench_flights::MakeTempDir;
 
-// About 2.5 KB, like a prepared log of some thirty legs.
-std::string MakePlan(int n) {
-    std::string plan = "NAVIGATION LOG  FLIGHT " + std::to_string(n) + "\r\n";
-    for (int leg = 0; leg < 30; ++leg)
-        plan += "CHK" + std::to_string(leg) + "   045\xB0  12.4  0:07  FL120  ....  ....  ....  ....\r\n";
-    return plan;
-}
-
-// Built once: an empty table made by the library, then filled in a single
-// transaction (one commit per flight would take minutes of fsync).
+// Built once, removed at the end.
 const std::string& TableDirectory() {
     static const std::string dir = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "flights_bench_XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        { kestrova::FlightsTable::Open(pattern); }
-        sqlite3* db = nullptr;
-        sqlite3_open((pattern + "/Voli.cds").c_str(), &db);
-        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-        sqlite3_stmt* stmt = nullptr;
-        sqlite3_prepare_v2(db, "INSERT INTO ClientDataSet1 (ID, DESCRIZIONE, PIANO_DI_VOLO, TIPO) VALUES (?, ?, ?, ?)",
-                           -1, &stmt, nullptr);
-        static const char* const airports[] = {"LIRF", "LIML", "LIMC", "LSZH", "EGLL", "LFPG", "EDDF", "KJFK",
-                                               "LEMD", "LGAV", "LPPT", "EHAM", "LOWW", "LKPR", "EBBR", "LIPZ"};
-        static const char* const types[] = {"B", "T", "N", "I", ""};
-        for (int i = 0; i < kFlights; ++i) {
-            // Scattered IDs, so that rowid order and ID order differ.
-            const std::string id = "AZ" + std::to_string((i * 7919) % kFlights);
-            const std::string description = std::string(airports[i % 16]) + " " + airports[(i / 16) % 16];
-            const std::string plan = MakePlan(i);
-            sqlite3_bind_text(stmt, 1, id.c_str(), -1, SQLITE_TRANSIENT);
-            sqlite3_bind_text(stmt, 2, description.c_str(), -1, SQLITE_TRANSIENT);
-            sqlite3_bind_text(stmt, 3, plan.data(), static_cast<int>(plan.size()), SQLITE_TRANSIENT);
-            sqlite3_bind_text(stmt, 4, types[i % 5], -1, SQLITE_STATIC);
-            sqlite3_step(stmt);
-            sqlite3_reset(stmt);
-        }
-        sqlite3_finalize(stmt);
-        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-        sqlite3_close(db);
+        const std::string d = MakeTempDir("flights_bench");
+        bench_flights::FillTable(d);
         std::atexit([] { std::filesystem::remove_all(TableDirectory()); });
-        return pattern;
+        return d;
     }();
     return dir;
 }

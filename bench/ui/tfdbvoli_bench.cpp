@@ -17,6 +17,7 @@
 #include <QTest>
 
 #include "flights/flights_table.h"
+#include "../bench_flights.h"
 #include "ui/flights_model.h"
 #include "ui/tdm.h"
 #include "ui/tfdbvoli.h"
@@ -24,21 +25,9 @@
 
 namespace {
 
-constexpr int kFlights = 100000;
-
-std::string MakeTempDir(const char* name) {
-    std::string pattern = (std::filesystem::temp_directory_path() / name).string() + "_XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    return pattern;
-}
-
-// About 2.5 KB, like a prepared log of some thirty legs.
-std::string MakePlan(int n) {
-    std::string plan = "NAVIGATION LOG  FLIGHT " + std::to_string(n) + "\r\n";
-    for (int leg = 0; leg < 30; ++leg)
-        plan += "CHK" + std::to_string(leg) + "   045\xB0  12.4  0:07  FL120  ....  ....  ....  ....\r\n";
-    return plan;
-}
+using bench_flights::kFlights;
+using bench_flights::MakePlan;
+using bench_flights::MakeTempDir;
 
 const std::string& EmptyDirectory() {
     static const std::string dir = [] {
@@ -53,30 +42,7 @@ const std::string& EmptyDirectory() {
 const std::string& FullDirectory() {
     static const std::string dir = [] {
         std::string d = MakeTempDir("dbvoli_bench_full");
-        { kestrova::FlightsTable::Open(d); }
-        sqlite3* db = nullptr;
-        sqlite3_open((d + "/Voli.cds").c_str(), &db);
-        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-        sqlite3_stmt* stmt = nullptr;
-        sqlite3_prepare_v2(db, "INSERT INTO ClientDataSet1 (ID, DESCRIZIONE, PIANO_DI_VOLO, TIPO) VALUES (?, ?, ?, ?)",
-                           -1, &stmt, nullptr);
-        static const char* const airports[] = {"LIRF", "LIML", "LIMC", "LSZH", "EGLL", "LFPG", "EDDF", "KJFK",
-                                               "LEMD", "LGAV", "LPPT", "EHAM", "LOWW", "LKPR", "EBBR", "LIPZ"};
-        static const char* const types[] = {"B", "T", "N", "I", ""};
-        for (int i = 0; i < kFlights; ++i) {
-            const std::string id = "AZ" + std::to_string((i * 7919) % kFlights);
-            const std::string description = std::string(airports[i % 16]) + " " + airports[(i / 16) % 16];
-            const std::string plan = MakePlan(i);
-            sqlite3_bind_text(stmt, 1, id.c_str(), -1, SQLITE_TRANSIENT);
-            sqlite3_bind_text(stmt, 2, description.c_str(), -1, SQLITE_TRANSIENT);
-            sqlite3_bind_text(stmt, 3, plan.data(), static_cast<int>(plan.size()), SQLITE_TRANSIENT);
-            sqlite3_bind_text(stmt, 4, types[i % 5], -1, SQLITE_STATIC);
-            sqlite3_step(stmt);
-            sqlite3_reset(stmt);
-        }
-        sqlite3_finalize(stmt);
-        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-        sqlite3_close(db);
+        bench_flights::FillTable(d);
         return d;
     }();
     return dir;

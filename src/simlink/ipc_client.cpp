@@ -1,3 +1,4 @@
+#include "simlink/wire_words.h"
 #include "simlink/ipc_client.h"
 
 #include <cstdio>
@@ -7,6 +8,9 @@
 namespace kestrova {
 
 namespace {
+
+using wire::GetWord;
+using wire::PutWord;
 
 // A read's destination; the block carries its index in the destination slot,
 // since addresses here are wider than the slot's 32 bits.
@@ -34,18 +38,6 @@ LinkState& Link() {
 }
 
 IpcTransport* gTransport = nullptr;
-
-void PutWord(uint8_t* at, uint32_t value) {
-    at[0] = static_cast<uint8_t>(value);
-    at[1] = static_cast<uint8_t>(value >> 8);
-    at[2] = static_cast<uint8_t>(value >> 16);
-    at[3] = static_cast<uint8_t>(value >> 24);
-}
-
-uint32_t GetWord(const uint8_t* at) {
-    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 | static_cast<uint32_t>(at[2]) << 16 |
-           static_cast<uint32_t>(at[3]) << 24;
-}
 
 // Room left for a request of `bytes`, keeping 4 bytes for the end code. The
 // block is a fixed mapping: a request that does not fit is refused rather

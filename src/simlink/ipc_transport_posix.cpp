@@ -12,6 +12,7 @@
 #include <cstring>
 #include <map>
 
+#include "simlink/wire_words.h"
 #include "simlink/ipc_transport.h"
 #include "simlink/posix_wire.h"
 
@@ -40,11 +41,9 @@ std::string WindowSocketPath(const std::string& windowClass) {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using wire::PutWord;
 
-void PutWord(uint8_t* at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
-}
+using Clock = std::chrono::steady_clock;
 
 int ConnectTo(const std::string& path) {
     sockaddr_un addr {};

@@ -1,3 +1,4 @@
+#include "simlink/wire_words.h"
 #include "simlink/sim_server.h"
 
 #include <algorithm>
@@ -9,14 +10,8 @@ namespace kestrova {
 
 namespace {
 
-uint32_t GetWord(const uint8_t* at) {
-    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 | static_cast<uint32_t>(at[2]) << 16 |
-           static_cast<uint32_t>(at[3]) << 24;
-}
-
-void PutWord(uint8_t* at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
-}
+using wire::GetWord;
+using wire::PutWord;
 
 }  // namespace
 

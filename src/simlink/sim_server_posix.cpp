@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <random>
 
+#include "simlink/wire_words.h"
 #include "simlink/ipc_client.h"
 #include "simlink/posix_wire.h"
 #include "simlink/recorder.h"
@@ -19,14 +20,8 @@ namespace kestrova {
 
 namespace {
 
-uint32_t GetWord(const uint8_t* at) {
-    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 | static_cast<uint32_t>(at[2]) << 16 |
-           static_cast<uint32_t>(at[3]) << 24;
-}
-
-void PutWord(uint8_t* at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
-}
+using wire::GetWord;
+using wire::PutWord;
 
 bool ReadFull(int fd, uint8_t* data, size_t size) {
     while (size > 0) {
