@@ -513,7 +513,7 @@ private slots:
         // Answers the next file dialog as the pilot does: the name into its
         // file name field, then its Open or Save button.
         auto answer = [&seen](const QString& typed) {
-            auto* timer = new QTimer;
+            auto* timer = new QTimer(QCoreApplication::instance());
             QObject::connect(timer, &QTimer::timeout, [&seen, typed, timer] {
                 auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
                 if (dialog == nullptr) return;

@@ -24,7 +24,9 @@ struct ModalSeen {
 // Arms a watch for the next modal window: records what it shows and closes
 // it, so the test's call into exec() returns. Keep `seen` alive until then.
 inline void CloseNextModal(ModalSeen& seen) {
-    auto* timer = new QTimer;
+    // Owned by the application too, so a watch that saw no box by the end of
+    // the test program is freed with it.
+    auto* timer = new QTimer(QCoreApplication::instance());
     const QDeadlineTimer deadline(5000);
     timer->setInterval(20);
     QObject::connect(timer, &QTimer::timeout, [timer, &seen, deadline] {
