@@ -70,7 +70,7 @@ int ReplaceFileAtomically(const std::string& path, std::string_view contents,
 // Gives the file a second name (a hard link), or moves it there where links
 // are not supported; an existing file of that name is replaced. False when
 // neither worked. Nothing happens when both names already are the same file.
-// On Windows a failure leaves the existing file of that name as it was.
+// A failure leaves the existing file of that name as it was.
 bool LinkOrMove(const std::string& from, const std::string& to);
 
 bool IsDirectory(const std::string& path);

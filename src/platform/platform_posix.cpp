@@ -373,8 +373,15 @@ bool LinkOrMove(const std::string& from, const std::string& to) {
     struct stat a {}, b {};
     if (::stat(from.c_str(), &a) == 0 && ::stat(to.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino)
         return true;
-    ::unlink(to.c_str());
-    return ::link(from.c_str(), to.c_str()) == 0 || ::rename(from.c_str(), to.c_str()) == 0;
+    // A link under a name of its own, renamed over the target: the old target
+    // stays until the new one takes its place, whatever fails.
+    const std::string temporary = to + "." + std::to_string(::getpid()) + ".lnk";
+    ::unlink(temporary.c_str());
+    if (::link(from.c_str(), temporary.c_str()) == 0) {
+        if (::rename(temporary.c_str(), to.c_str()) == 0) return true;
+        ::unlink(temporary.c_str());
+    }
+    return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 bool IsDirectory(const std::string& path) {

@@ -222,6 +222,25 @@ TEST(CopyFileReplacing, CopiesOverAndReportsMissingSource) {
     EXPECT_THROW(platform::CopyFileReplacing(dir.path() + "/none", dir.path() + "/to"), Error);
 }
 
+// The backup step: the old backup goes only when the new one takes its place.
+TEST(LinkOrMove, ReplacesTheTargetOrLeavesIt) {
+    TempDir dir;
+    const std::string log = dir.path() + "/Report.log";
+    const std::string backup = dir.path() + "/Report.BAK";
+    std::ofstream(log) << "new";
+    std::ofstream(backup) << "old backup";
+    EXPECT_TRUE(platform::LinkOrMove(log, backup));
+    EXPECT_EQ(Slurp(backup), "new");
+    EXPECT_EQ(Slurp(log), "new");  // linked: the file itself is still there
+    // Nothing to link or move: the backup there is kept.
+    EXPECT_FALSE(platform::LinkOrMove(dir.path() + "/missing.log", backup));
+    EXPECT_EQ(Slurp(backup), "new");
+    // No temporary name is left behind either way.
+    size_t entries = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
+    EXPECT_EQ(entries, 2u);
+}
+
 TEST(MoveToRecycleBin, GoesIntoTheUsersTrashWithItsInfo) {
     TempDir home;
     TempDir work;
