@@ -65,6 +65,8 @@ private:
     TFDBVoli* OpenScreen() {
         QDir::setCurrent(dir_->path());
         dm_ = std::make_unique<ui::TDM>();
+        // Watched from the start: the page check may end while the window opens.
+        late_ = std::make_unique<QSignalSpy>(dm_.get(), &ui::TDM::OpenFailedLate);
         openMessage_ = QString::fromStdString(dm_->Open(dir_->path().toStdString()));
         window_ = std::make_unique<TFMain>(*dm_, Path("Kestrova.INI").toStdString());
         window_->show();
@@ -74,6 +76,7 @@ private:
     }
 
     QString openMessage_;
+    std::unique_ptr<QSignalSpy> late_;  // the data module's OpenFailedLate
 
     static QString CurrentId(TFDBVoli* screen) {
         const QModelIndex current = screen->DBGrid1->currentIndex();
@@ -101,6 +104,7 @@ private slots:
     }
     void cleanup() {
         window_.reset();
+        late_.reset();
         dm_.reset();
         QDir::setCurrent(QDir::tempPath());
     }
@@ -573,7 +577,7 @@ private slots:
         TFDBVoli* screen = OpenScreen();
         QVERIFY(screen);
         QCOMPARE(openMessage_, QString());
-        QSignalSpy late(dm_.get(), &ui::TDM::OpenFailedLate);
+        QSignalSpy& late = *late_;
         QTRY_COMPARE(late.count(), 1);
         QCOMPARE(late.at(0).at(0).toString(), QString("Cannot open file Voli.cds"));
         QVERIFY(!dm_->IsOpen());
