@@ -180,6 +180,12 @@ private slots:
     }
 
     void registryRefusesASecondScreenOfOneClass() {
+        ScreenArea area;
+        ScreenRegistry fresh(&area);
+        QCOMPARE(fresh.CurrentKey(), QString());
+        QVERIFY(fresh.Register(new TFAbout(nullptr), true));  // owned by the area from here on
+        QCOMPARE(fresh.CurrentKey(), QString("TFAbout"));
+
         TDM dm;
         TFMain window(dm, (temp_.path() + "/none.INI").toStdString());
         auto* second = new TFAbout(nullptr);
