@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <cerrno>
 #include <chrono>
 #include <thread>
 
@@ -9,6 +10,24 @@
 #include "simlink/flight_record_file.h"
 
 namespace kestrova {
+
+namespace {
+
+// The recorder names the reason of a failed open from errno, as on POSIX.
+void SetErrnoFromLastError() {
+    switch (::GetLastError()) {
+        case ERROR_ACCESS_DENIED: errno = EACCES; break;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND: errno = ENOENT; break;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION: errno = EBUSY; break;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL: errno = ENOSPC; break;
+        default: errno = EIO; break;
+    }
+}
+
+}  // namespace
 
 std::vector<std::string> LoadFlightRecord(const std::string& workingDirectory) {
     const std::string path = FlightRecordPath(workingDirectory);
@@ -41,11 +60,15 @@ bool FlightRecordWriter::Open(const std::string& path, bool append) {
         if (file != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_SHARING_VIOLATION) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    if (file == INVALID_HANDLE_VALUE) return false;
+    if (file == INVALID_HANDLE_VALUE) {
+        SetErrnoFromLastError();
+        return false;
+    }
     LARGE_INTEGER zero {};
     const bool placed = append ? ::SetFilePointerEx(file, zero, nullptr, FILE_END) != 0
                                : ::SetEndOfFile(file) != 0;
     if (!placed) {
+        SetErrnoFromLastError();
         ::CloseHandle(file);
         return false;
     }
