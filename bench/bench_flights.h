@@ -60,4 +60,19 @@ inline void FillTable(const std::string& dir) {
     sqlite3_close(db);
 }
 
+// A folder with a filled Voli.cds, made at the first call of the program and
+// removed at its end.
+inline const std::string& FilledTableOnce(const char* name) {
+    static const std::string dir = [name] {
+        std::string d = MakeTempDir(name);
+        FillTable(d);
+        return d;
+    }();
+    // Registered once the folder's name is complete, so the removal runs
+    // before that name is destroyed at exit.
+    [[maybe_unused]] static const bool removedAtExit =
+        std::atexit([] { std::filesystem::remove_all(FilledTableOnce(nullptr)); }) == 0;
+    return dir;
+}
+
 }  // namespace bench_flights

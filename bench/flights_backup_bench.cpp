@@ -18,17 +18,8 @@ namespace {
 
 using bench_flights::kFlights;
 using bench_flights::MakePlan;
-using bench_flights::MakeTempDir;
 
-const std::string& TableDirectory() {
-    static const std::string dir = [] {
-        const std::string d = MakeTempDir("backup_bench");
-        bench_flights::FillTable(d);
-        std::atexit([] { std::filesystem::remove_all(TableDirectory()); });
-        return d;
-    }();
-    return dir;
-}
+const std::string& TableDirectory() { return bench_flights::FilledTableOnce("backup_bench"); }
 
 // The window's share: the call that starts the worker.
 void BM_StartBackup(benchmark::State& state) {

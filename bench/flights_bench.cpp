@@ -14,18 +14,8 @@ namespace {
 
 using bench_flights::kFlights;
 using bench_flights::MakePlan;
-using bench_flights::MakeTempDir;
 
-// Built once, removed at the end.
-const std::string& TableDirectory() {
-    static const std::string dir = [] {
-        const std::string d = MakeTempDir("flights_bench");
-        bench_flights::FillTable(d);
-        std::atexit([] { std::filesystem::remove_all(TableDirectory()); });
-        return d;
-    }();
-    return dir;
-}
+const std::string& TableDirectory() { return bench_flights::FilledTableOnce("flights_bench"); }
 
 void BM_OpenTable(benchmark::State& state) {
     const std::string& dir = TableDirectory();

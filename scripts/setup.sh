@@ -28,6 +28,12 @@ if [ "${1:-}" = "--list" ]; then
   exit 0
 fi
 
+# --also PKG...: packages one stage needs beyond the list (FlightGear's test).
+if [ "${1:-}" = "--also" ]; then
+  shift
+  packages+=("$@")
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
