@@ -85,6 +85,12 @@ bool SetInteger(SimServer& server, uint32_t offset, const std::string& text, boo
 
 }  // namespace
 
+bool WaitsByDesign(const std::string& line) {
+    std::string rest = line;
+    const std::string command = NextWord(rest);
+    return command == "await" || command == "sleep" || command == "vanish";
+}
+
 bool Scenario::Execute(const std::string& line, std::string& error) {
     std::string rest = line;
     const std::string command = NextWord(rest);

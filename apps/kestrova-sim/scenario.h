@@ -43,6 +43,11 @@ private:
     SimServer& server_;
 };
 
+// True for a line whose command waits or restarts the server by design (await,
+// sleep, vanish): callers that only check the language, such as the fuzzer,
+// pass these over.
+bool WaitsByDesign(const std::string& line);
+
 // The built-in flight of --demo, as commands of the language.
 std::vector<std::string> DemoScenario();
 
