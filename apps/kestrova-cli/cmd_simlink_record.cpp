@@ -38,6 +38,9 @@ int Run(const std::vector<std::string>& args, const Globals& globals) {
     // With no simulator window, FlightGear's bridge is started when FlightGear
     // answers; it serves for as long as this command runs and is ended with it.
     FlightGearAutostart flightGear;
+    // No window waits on this command: a busy FlightGear may take its time
+    // for the bridge's first read.
+    flightGear.Options().wait = std::chrono::seconds(15);
     std::string why;
     if (!flightGear.FindOrStartSimulator(why)) {
         if (!why.empty()) std::cerr << why << "\n";
