@@ -119,6 +119,7 @@ protected:
         ASSERT_NE(server_.Port(), 0);
         options_.port = server_.Port();
         options_.bridge = KESTROVA_FGBRIDGE;
+        options_.wait = 30s;  // a bound for a busy test machine; the link comes far sooner
     }
     void TearDown() override { IpcClose(); }
 
@@ -186,6 +187,7 @@ TEST_F(AutostartTest, ABridgeWaitingForTheAircraftIsKeptAndUsedLater) {
     const long id = autostart.BridgeId();
     EXPECT_NE(id, 0);
     fg_.Set([](fg::FakeFlightGear& f) { f.ready = true; });
+    autostart.Options().wait = 30s;
     EXPECT_TRUE(autostart.FindOrStartSimulator(why)) << why;
     EXPECT_EQ(autostart.BridgeId(), id);
     EXPECT_EQ(BridgesFor(options_.port), 1);

@@ -210,6 +210,7 @@ private slots:
         QVERIFY(Open());
         screen_->flightGear.Options().port = server.Port();
         screen_->flightGear.Options().bridge = KESTROVA_FGBRIDGE;
+        screen_->flightGear.Options().wait = 30s;  // for a busy test machine; the link comes far sooner
         QVERIFY(!FindSimulatorWindow(kFsInfo.windowClass));
         QTest::mouseClick(screen_->LMDSpeedButton2, Qt::LeftButton);
         // (The fake gives no FlightGear version.)
