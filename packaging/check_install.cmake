@@ -7,7 +7,7 @@ if(NOT rc EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${rc}")
 endif()
 set(expected
-  bin/kestrova bin/kestrova-cli bin/kestrova-sim
+  bin/kestrova bin/kestrova-cli bin/kestrova-sim bin/kestrova-fgbridge
   share/applications/${APP_ID}.desktop
   share/metainfo/${APP_ID}.metainfo.xml
   share/icons/hicolor/48x48/apps/${APP_ID}.png
@@ -20,7 +20,7 @@ foreach(f ${expected})
   endif()
 endforeach()
 set(ENV{QT_QPA_PLATFORM} offscreen)
-foreach(program kestrova kestrova-cli kestrova-sim)
+foreach(program kestrova kestrova-cli kestrova-sim kestrova-fgbridge)
   execute_process(COMMAND ${PREFIX}/bin/${program} --help RESULT_VARIABLE rc OUTPUT_QUIET ERROR_QUIET)
   if(NOT rc EQUAL 0)
     message(SEND_ERROR "${program} --help exits with ${rc}")

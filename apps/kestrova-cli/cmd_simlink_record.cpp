@@ -5,6 +5,7 @@
 #include "core/error.h"
 #include "core/messages.h"
 #include "platform/platform.h"
+#include "simlink/flightgear_autostart.h"
 #include "simlink/ipc_client.h"
 #include "simlink/recorder.h"
 #include "simlink/sim_values.h"
@@ -34,7 +35,17 @@ int Run(const std::vector<std::string>& args, const Globals& globals) {
             return 2;
         }
     }
-    if (!FindSimulatorWindow(kFsInfo.windowClass)) throw Error(std::string(msg::kFsNotRunning));
+    // With no simulator window, FlightGear's bridge is started when FlightGear
+    // answers; it serves for as long as this command runs and is ended with it.
+    FlightGearAutostart flightGear;
+    // No window waits on this command: a busy FlightGear may take its time
+    // for the bridge's first read.
+    flightGear.Options().wait = std::chrono::seconds(15);
+    std::string why;
+    if (!flightGear.FindOrStartSimulator(why)) {
+        if (!why.empty()) std::cerr << why << "\n";
+        throw Error(std::string(msg::kFsNotRunning));
+    }
 
     AppContext context;
     context.workingDirectory = globals.workingDirectory;

@@ -1,5 +1,6 @@
 #include "ui/tfconnection.h"
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QLabel>
@@ -182,7 +183,15 @@ void TFConnection::LMDSpeedButton2Click() {
         ShowErrorMessage(this, msg::kRecorderRunning);
         return;
     }
-    if (!FindSimulatorWindow(kFsInfo.windowClass)) {
+    // Starting FlightGear's bridge waits here, on the GUI thread, for at most
+    // flightGear.Options().wait (a few seconds), and only while FlightGear
+    // answers without serving the link yet; without FlightGear it is at once.
+    std::string why;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool found = flightGear.FindOrStartSimulator(why);
+    QApplication::restoreOverrideCursor();
+    if (!found) {
+        if (!why.empty()) qWarning("%s", why.c_str());
         ShowErrorMessage(this, msg::kFsNotRunning);
         return;
     }

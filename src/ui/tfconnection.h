@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "simlink/flightgear_autostart.h"
 #include "simlink/recorder.h"
 #include "ui/screen.h"
 
@@ -40,6 +41,11 @@ public:
     std::function<bool()> askResume;
     // How the recorders started here run (the locale's time separator, the poll pause).
     RecorderOptions recorderOptions;
+
+    // FlightGear's bridge, started by Connect when no simulator window exists
+    // and FlightGear answers; ended with the screen (at the program's end).
+    // Tests point its options at their own bridge and port.
+    FlightGearAutostart flightGear;
 
     // Whether a recorder started here is still running.
     bool Recording() const;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "../simlink/test_support.h"
+#include "fake_flightgear.h"
 #include "fg_bridge.h"
 #include "simlink/recorder.h"
 
@@ -12,53 +13,6 @@ namespace kestrova::fg {
 namespace {
 
 using namespace std::chrono_literals;
-
-// FlightGear's property server as the bridge sees it: the add-on's tree with
-// key counters the test turns, and the texts written to the message node.
-class FakeFlightGear {
-public:
-    HttpReply Exchange(const std::string& method, const std::string& path, const std::string& body) {
-        std::lock_guard lock(mutex_);
-        if (!running) return {0, "", "connection refused"};
-        if (method == "POST" && path == kMessagePath) {
-            std::string error;
-            const auto props = ParsePropertyTree(body, error);
-            if (props && props->count("text")) shown.push_back(props->at("text") + "|" + props->at("seconds"));
-            return {200, "{}", ""};
-        }
-        if (method != "GET" || path != kReadPath) return {404, "", ""};
-        if (!addon) return {404, "", ""};
-        return {200, Tree(), ""};
-    }
-    std::string Tree() const {
-        auto leaf = [](const std::string& name, const std::string& value) {
-            return "{\"name\":\"" + name + "\",\"index\":0,\"value\":" + value + ",\"nChildren\":0}";
-        };
-        return "{\"name\":\"kestrova\",\"children\":[" + leaf("ready", ready ? "1" : "0") +
-               ",{\"name\":\"keys\",\"children\":[" + leaf("waypoint", std::to_string(waypoints)) + "," +
-               leaf("end", std::to_string(ends)) + "]},{\"name\":\"sim\",\"children\":[" + leaf("utc-hour", "14") +
-               "," + leaf("utc-minute", std::to_string(minute)) + "," + leaf("altitude-ft", "4500") + "," +
-               leaf("title", "\"c172p\"") + ",{\"name\":\"tank\",\"index\":0,\"children\":[" +
-               leaf("level-gal_us", "20") + "," + leaf("capacity-gal_us", "20") + "]}]}]}";
-    }
-    std::vector<std::string> Shown() {
-        std::lock_guard lock(mutex_);
-        return shown;
-    }
-    void Set(const std::function<void(FakeFlightGear&)>& change) {
-        std::lock_guard lock(mutex_);
-        change(*this);
-    }
-
-    std::mutex mutex_;
-    bool running = true;
-    bool addon = true;
-    bool ready = true;
-    long waypoints = 0;
-    long ends = 0;
-    int minute = 0;
-    std::vector<std::string> shown;
-};
 
 class FgBridgeTest : public ::testing::Test {
 protected:

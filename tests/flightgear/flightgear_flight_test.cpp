@@ -1,7 +1,9 @@
 // A recorded flight with the real FlightGear: FlightGear with the Kestrova
 // add-on under the X server of the caller (scripts/flightgear-test.sh runs it
-// under xvfb-run), the bridge, kestrova-cli record, the hot keys fired through
-// the add-on's properties, then kestrova-cli update on a prepared log.
+// under xvfb-run), kestrova-cli record (which starts the bridge itself), the
+// hot keys fired through the add-on's properties, then kestrova-cli update on
+// a prepared log.
+#include <dirent.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 
@@ -76,15 +78,25 @@ protected:
     }
     void TearDown() override {
         if (cli_) cli_->Kill(SIGTERM);
-        if (bridge_) {
-            bridge_->Kill(SIGTERM);
-            bridge_->Wait(20s);
-        }
         if (fg_) {
             fg_->Kill(SIGTERM);
             if (fg_->Wait(30s) < 0) fg_->Kill(SIGKILL);
         }
         if (HasFailure()) std::cerr << "--- FlightGear's log, last lines:\n" << FgLogTail(40) << "\n";
+    }
+
+    // Bridge processes reading this test's FlightGear (by their command line).
+    int BridgeProcesses() const {
+        int count = 0;
+        DIR* proc = ::opendir("/proc");
+        while (dirent* entry = proc ? ::readdir(proc) : nullptr) {
+            const std::string cmdline = test::ReadFile(std::string("/proc/") + entry->d_name + "/cmdline");
+            if (cmdline.find("kestrova-fgbridge") != std::string::npos &&
+                cmdline.find(std::string("--port\0", 7) + std::to_string(port_) + '\0') != std::string::npos)
+                ++count;
+        }
+        if (proc) ::closedir(proc);
+        return count;
     }
 
     std::string FgLogTail(size_t lines) const {
@@ -205,7 +217,7 @@ protected:
     test::PrivateDirs dirs_;
     std::string home_, fgLog_;
     int port_ = 0;
-    std::unique_ptr<test::Child> fg_, bridge_, cli_;
+    std::unique_ptr<test::Child> fg_, cli_;
 };
 
 TEST_F(FlightGearFlightTest, RecordsWaypointsAndUpdatesTheLog) {
@@ -255,12 +267,14 @@ TEST_F(FlightGearFlightTest, RecordsWaypointsAndUpdatesTheLog) {
     }
     ASSERT_EQ(fg::NumberOf(Read("/environment", 1), "wind-from-heading-deg"), 359);
 
-    bridge_ = std::make_unique<test::Child>(
-        std::vector<std::string> {KESTROVA_FGBRIDGE, "--port", std::to_string(port_)});
-    ASSERT_TRUE(test::WaitForSimulator(120s)) << bridge_->Err();
+    // No bridge started here: record finds FlightGear answering on the port
+    // it is given and starts kestrova-fgbridge from beside itself.
+    ASSERT_FALSE(FindSimulatorWindow(kFsInfo.windowClass));
+    ::setenv("KESTROVA_FLIGHTGEAR_PORT", std::to_string(port_).c_str(), 1);
     cli_ = std::make_unique<test::Child>(std::vector<std::string> {KESTROVA_CLI, "record"}, dirs_.Work());
     ASSERT_TRUE(WaitForScreen("Welcome on board by Altamarinola Airlines and Kestrova 2002", 180s))
-        << ScreenText() << "\n" << bridge_->Err();
+        << ScreenText() << "\n" << cli_->Err();
+    ASSERT_EQ(BridgeProcesses(), 1) << cli_->Err();
 
     // Departure, checkpoint, destination.
     std::vector<Truth> truths;
@@ -275,6 +289,11 @@ TEST_F(FlightGearFlightTest, RecordsWaypointsAndUpdatesTheLog) {
     EXPECT_EQ(cli_->Out(),
               "Altamarinola Reporter 2002 -->Connected with Any  IPC 2.020c\n"
               "Altamarinola Reporter 2002 -->file prepared by thread\n");
+    // The bridge record started ended with it.
+    EXPECT_NE(cli_->Err().find("kestrova-fgbridge: FlightGear answers, serving the simulator link"), std::string::npos)
+        << cli_->Err();
+    EXPECT_EQ(BridgeProcesses(), 0);
+    EXPECT_FALSE(FindSimulatorWindow(kFsInfo.windowClass));
 
     const std::string record = test::ReadFile(dirs_.WorkFile("FS98.log"));
     std::vector<std::string> lines = Split(record, '\n');

@@ -83,7 +83,14 @@ TEST_F(StandInTest, CommandLineTellsWhyTheRecordFailed) {
 }
 
 TEST_F(StandInTest, CommandLineWithoutSimulator) {
+#ifndef _WIN32
+    // No FlightGear bridge is tried either (tests/fgbridge covers that).
+    ::setenv("KESTROVA_FLIGHTGEAR_PORT", "off", 1);
+#endif
     test::Child cli({KESTROVA_CLI, "record", "--resume"}, dirs_.Work());
+#ifndef _WIN32
+    ::unsetenv("KESTROVA_FLIGHTGEAR_PORT");
+#endif
     EXPECT_EQ(cli.Wait(), 1);
     EXPECT_EQ(cli.Err(), "FS not Running\n");
     EXPECT_EQ(cli.Out(), "");

@@ -14,6 +14,15 @@
 #include <QToolButton>
 
 #include "../simlink/test_support.h"
+#ifdef KESTROVA_FGBRIDGE
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+
+#include "../fgbridge/fake_flightgear.h"
+#endif
 #include "core/app_context.h"
 #include "simlink/flight_record_file.h"
 #include "simlink/ipc_client.h"
@@ -190,6 +199,62 @@ private slots:
         QCOMPARE(ReadFileBytes(RecordPath()), QByteArray("old\r\n"));
         QCOMPARE(window_->windowTitle(), TFMain::DefaultTitle());
     }
+
+#ifdef KESTROVA_FGBRIDGE
+    // FlightGear up and no simulator window: Connect starts the bridge (the
+    // real program, reading a fake FlightGear), which ends with the program.
+    void connectStartsTheFlightGearBridge() {
+        fg::FakeFlightGear flightGear;
+        fg::FakeFlightGearServer server(flightGear);
+        QVERIFY(server.Port() != 0);
+        QVERIFY(Open());
+        screen_->flightGear.Options().port = server.Port();
+        screen_->flightGear.Options().bridge = KESTROVA_FGBRIDGE;
+        screen_->flightGear.Options().wait = 30s;  // for a busy test machine; the link comes far sooner
+        QVERIFY(!FindSimulatorWindow(kFsInfo.windowClass));
+        QTest::mouseClick(screen_->LMDSpeedButton2, Qt::LeftButton);
+        // (The fake gives no FlightGear version.)
+        QTRY_VERIFY_WITH_TIMEOUT(titles_.contains("Altamarinola Reporter 2002 -->Connected with Any  IPC 0.000"), 10000);
+        QCOMPARE(questions_, 1);
+        QVERIFY(screen_->Recording());
+        const long bridge = screen_->flightGear.BridgeId();
+        QVERIFY(bridge != 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!flightGear.Shown().empty(), 10000);  // the welcome reached FlightGear
+
+        // Quitting: the recorder closes its link, then the bridge is ended and reaped.
+        window_.reset();
+        screen_ = nullptr;
+        QVERIFY(!TTest2000::AnyRunning());
+        QVERIFY(!FindSimulatorWindow(kFsInfo.windowClass));
+        QCOMPARE(::kill(static_cast<pid_t>(bridge), 0), -1);
+        QCOMPARE(errno, ESRCH);
+    }
+
+    // Without FlightGear: the old message, without waiting out the bound, and no bridge left.
+    void connectWithoutFlightGearShowsFsNotRunning() {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr {};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof addr;
+        ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length);
+        ::close(fd);  // a port nobody listens on
+        QVERIFY(Open());
+        screen_->flightGear.Options().port = ntohs(addr.sin_port);
+        screen_->flightGear.Options().bridge = KESTROVA_FGBRIDGE;
+        screen_->flightGear.Options().wait = 60s;
+        ModalSeen seen;
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(ClickExpectingModal(screen_->LMDSpeedButton2, seen), QString());
+        QVERIFY2(clock.elapsed() < 60000, qPrintable(QString("%1 ms").arg(clock.elapsed())));
+        QCOMPARE(seen.text, QString("FS not Running"));
+        QCOMPARE(questions_, 0);
+        QVERIFY(!screen_->Recording());
+        QCOMPARE(screen_->flightGear.BridgeId(), 0L);
+    }
+#endif
 
     // Two waypoints from the stand-in: the titles, the file, the chart.
     void recordsTwoWaypointsAndShowsThem() {
