@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <vector>
 #ifndef _WIN32
 #include <unistd.h>
 #endif
@@ -28,8 +29,9 @@ extern "C" void OnSignal(int signal) {
 void PrintUsage(std::ostream& out) {
     out << "usage: kestrova-sim SCENARIO | kestrova-sim - | kestrova-sim --demo\n\n"
            "Serves the simulator link and runs the scenario's commands (from standard input with -);\n"
-           "after the last one it serves until the client closes its link. Texts the client shows\n"
-           "in the simulator are printed as 'message: TEXT'.\n\n"
+           "after the last one it serves until the client closes its link. The set lines a SCENARIO\n"
+           "file (or the demo) starts with take effect before the link is served. Texts the client\n"
+           "shows in the simulator are printed as 'message: TEXT'.\n\n"
            "commands, one a line ('#' starts a comment line):\n"
            "  set OFFSET TYPE VALUE   OFFSET hex (0x0238); TYPE u8 u16 u32 u64 s8 s16 s32 s64 f64 str;\n"
            "                          VALUE decimal or 0x hex (str: the rest of the line)\n"
@@ -50,17 +52,33 @@ int main(int argc, char** argv) {
         return argc == 2 ? 0 : 2;
     }
     const std::string source = argv[1];
-    std::ifstream file;
-    if (source != "-" && source != "--demo") {
-        file.open(source);
+    // A scenario at hand whole (a file, the demo) has its leading set lines in
+    // place before the link is served, as a running simulator's values are
+    // before anyone connects: a client retrying its link never reads them unset.
+    std::vector<std::string> lines;
+    if (source == "--demo") {
+        lines = sim::DemoScenario();
+    } else if (source != "-") {
+        std::ifstream file(source);
         if (!file) {
             std::cerr << "kestrova-sim: cannot open " << source << "\n";
             return 1;
         }
+        for (std::string line; std::getline(file, line);) lines.push_back(line);
     }
+    const size_t preamble = sim::LeadingSetLines(lines);
+    const std::vector<std::string> first(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(preamble));
+    const std::vector<std::string> rest(lines.begin() + static_cast<std::ptrdiff_t>(preamble), lines.end());
+    const std::string name = source == "--demo" ? "demo" : source;
 
     SimServer server;
     server.OnMessage([](const std::string& text) { std::cout << "message: " << text << std::endl; });
+    sim::Scenario scenario(server);
+    std::string failure;
+    if (!scenario.Run(first, failure)) {
+        std::cerr << "kestrova-sim: " << name << ": " << failure << "\n";
+        return 1;
+    }
     const std::string error = server.Start();
     if (!error.empty()) {
         std::cerr << "kestrova-sim: " << error << "\n";
@@ -74,14 +92,10 @@ int main(int argc, char** argv) {
 #endif
     std::cerr << "kestrova-sim: serving " << server.SocketPath() << std::endl;
 
-    sim::Scenario scenario(server);
-    std::string failure;
-    bool ok = true;
-    if (source == "--demo") ok = scenario.Run(sim::DemoScenario(), failure);
-    else if (source == "-") ok = scenario.Run(std::cin, failure);
-    else ok = scenario.Run(file, failure);
+    const bool ok = source == "-" ? scenario.Run(std::cin, failure)
+                                  : scenario.Run(rest, failure, static_cast<int>(preamble) + 1);
     if (!ok) {
-        std::cerr << "kestrova-sim: " << (source == "--demo" ? "demo" : source) << ": " << failure << "\n";
+        std::cerr << "kestrova-sim: " << name << ": " << failure << "\n";
         server.Stop();
         return 1;
     }

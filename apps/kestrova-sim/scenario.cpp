@@ -223,9 +223,9 @@ bool Scenario::Execute(const std::string& line, std::string& error) {
     return false;
 }
 
-bool Scenario::Run(std::istream& in, std::string& error) {
+bool Scenario::Run(std::istream& in, std::string& error, int firstNumber) {
     std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
+    for (int number = firstNumber; std::getline(in, line); ++number) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         std::string why;
         if (!Execute(line, why)) {
@@ -236,11 +236,22 @@ bool Scenario::Run(std::istream& in, std::string& error) {
     return true;
 }
 
-bool Scenario::Run(const std::vector<std::string>& lines, std::string& error) {
+bool Scenario::Run(const std::vector<std::string>& lines, std::string& error, int firstNumber) {
     std::ostringstream joined;
     for (const std::string& line : lines) joined << line << '\n';
     std::istringstream in(joined.str());
-    return Run(in, error);
+    return Run(in, error, firstNumber);
+}
+
+size_t LeadingSetLines(const std::vector<std::string>& lines) {
+    size_t count = 0;
+    for (const std::string& line : lines) {
+        std::string rest = line;
+        const std::string command = NextWord(rest);
+        if (!command.empty() && command[0] != '#' && command != "set") break;
+        ++count;
+    }
+    return count;
 }
 
 }  // namespace kestrova::sim

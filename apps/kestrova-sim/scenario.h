@@ -31,11 +31,12 @@ public:
     // Runs one command. False with the reason when it is wrong or an await ran out.
     bool Execute(const std::string& line, std::string& error);
 
-    // Runs every line of the stream; false with "line N: reason" at the first failure.
-    bool Run(std::istream& in, std::string& error);
+    // Runs every line of the stream; false with "line N: reason" at the first
+    // failure, N counted from firstNumber.
+    bool Run(std::istream& in, std::string& error, int firstNumber = 1);
 
     // As Run, over lines already at hand.
-    bool Run(const std::vector<std::string>& lines, std::string& error);
+    bool Run(const std::vector<std::string>& lines, std::string& error, int firstNumber = 1);
 
     std::chrono::milliseconds awaitLimit {10000};
 
@@ -47,6 +48,10 @@ private:
 // sleep, vanish): callers that only check the language, such as the fuzzer,
 // pass these over.
 bool WaitsByDesign(const std::string& line);
+
+// How many of the first lines only set offsets (or are blank or comments):
+// these can run before the link is served.
+size_t LeadingSetLines(const std::vector<std::string>& lines);
 
 // The built-in flight of --demo, as commands of the language.
 std::vector<std::string> DemoScenario();

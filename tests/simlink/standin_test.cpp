@@ -105,6 +105,24 @@ TEST_F(StandInTest, ScenarioErrorsNameTheLine) {
     EXPECT_NE(sim.Err().find("line 2: bad u8 value '300'"), std::string::npos) << sim.Err();
 }
 
+// A client that links the moment the window appears (a recorder retrying)
+// reads what the scenario's leading set lines put in, however many they are.
+TEST_F(StandInTest, LeadingSetLinesOfAFileAreInPlaceBeforeItServes) {
+    std::string text = "# versions last, after a long preamble\n";
+    for (int i = 0; i < 300000; ++i) text += "set 0x0238 u8 " + std::to_string(i % 24) + "\n";
+    text += "set 0x3304 u32 0x26900002\n";
+    const std::string scenario = dirs_.Root() + "/preamble.txt";
+    test::WriteFile(scenario, text);
+    test::Child sim({KESTROVA_SIM, scenario});
+    ASSERT_TRUE(test::WaitForSimulator()) << sim.Err();
+    ASSERT_TRUE(IpcOpen(FindSimulatorWindow(kFsInfo.windowClass), 65536, 2000));
+    uint32_t version = 0;
+    ASSERT_TRUE(IpcBegin() && IpcRead(0x3304, 4, &version) && IpcProcess());
+    EXPECT_EQ(version, 0x26900002u);
+    IpcClose();
+    EXPECT_EQ(sim.Wait(), 0) << sim.Err();
+}
+
 TEST_F(StandInTest, RecorderSurvivesTheSimulatorKilledAndStartedAgain) {
     class Titles final : public RecorderStatus {
     public:
