@@ -13,7 +13,9 @@ set(expected
   share/icons/hicolor/48x48/apps/${APP_ID}.png
   share/icons/hicolor/256x256/apps/${APP_ID}.png
   share/icons/hicolor/scalable/apps/${APP_ID}.svg
-  share/man/man1/kestrova-cli.1 share/man/man1/kestrova-sim.1)
+  share/man/man1/kestrova-cli.1 share/man/man1/kestrova-sim.1
+  share/kestrova/flightgear-addon/addon-metadata.xml share/kestrova/flightgear-addon/addon-main.nas
+  share/kestrova/flightgear-addon/addon-config.xml)
 foreach(f ${expected})
   if(NOT EXISTS ${PREFIX}/${f})
     message(SEND_ERROR "not installed: ${f}")
