@@ -49,19 +49,6 @@ bool WaitForNoBridge(int port, std::chrono::milliseconds timeout) {
     return true;
 }
 
-// A port nobody listens on (just given back by the system).
-int ClosedPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr {};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof addr;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length);
-    ::close(fd);
-    return ntohs(addr.sin_port);
-}
-
 TEST(FlightGearOptionsTest, PortComesFromTheEnvironmentValue) {
     struct Case {
         std::string value;
@@ -157,7 +144,7 @@ TEST_F(AutostartTest, WithoutFlightGearTheBridgeEndsAtOnce) {
         SCOPED_TRACE(listening ? "silent server" : "closed port");
         fg_.Set([](fg::FakeFlightGear& f) { f.running = false; });
         FlightGearOptions options = options_;
-        if (!listening) options.port = ClosedPort();
+        if (!listening) options.port = fg::ClosedPort();
         // Far more than the bridge's own first request may take: the bridge's
         // end is the answer, not the wait running out.
         options.wait = 60s;
@@ -273,7 +260,7 @@ TEST_F(CliAutostartTest, RecordStartsTheBridgeAndEndsItOnExit) {
 }
 
 TEST_F(CliAutostartTest, RecordWithoutFlightGearFailsAsBefore) {
-    const std::string port = std::to_string(ClosedPort());
+    const std::string port = std::to_string(fg::ClosedPort());
     ::setenv("KESTROVA_FLIGHTGEAR_PORT", port.c_str(), 1);
     test::Child cli({KESTROVA_CLI, "record"}, dirs_.Work());
     EXPECT_EQ(cli.Wait(30s), 1);

@@ -15,9 +15,7 @@
 
 #include "../simlink/test_support.h"
 #ifdef KESTROVA_FGBRIDGE
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 
 #include <cerrno>
 
@@ -240,16 +238,8 @@ private slots:
 
     // Without FlightGear: the old message, without waiting out the bound, and no bridge left.
     void connectWithoutFlightGearShowsFsNotRunning() {
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr {};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof addr;
-        ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length);
-        ::close(fd);  // a port nobody listens on
         QVERIFY(Open());
-        screen_->flightGear.Options().port = ntohs(addr.sin_port);
+        screen_->flightGear.Options().port = fg::ClosedPort();
         screen_->flightGear.Options().bridge = KESTROVA_FGBRIDGE;
         screen_->flightGear.Options().wait = 60s;
         ModalSeen seen;
