@@ -55,6 +55,12 @@ void FgBridge::Close() {
     messages_.clear();
 }
 
+void FgBridge::Finish() {
+    // FlightGear silent: the texts could not be shown, and each try would wait.
+    if (serving_ && !failing_) PassMessages();
+    Close();
+}
+
 void FgBridge::Lost(const std::string& why, std::chrono::steady_clock::time_point now) {
     if (why != lastProblem_) log_ << "kestrova-fgbridge: " << why << std::endl;
     lastProblem_ = why;

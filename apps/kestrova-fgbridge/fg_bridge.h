@@ -68,6 +68,9 @@ public:
     bool Serving() const { return serving_; }
     // Stops serving, removing the simulator window.
     void Close();
+    // As Close, after showing the texts still held. The recorder's goodbye
+    // comes just before the program that started this bridge ends it.
+    void Finish();
 
 private:
     void Lost(const std::string& why, std::chrono::steady_clock::time_point now);

@@ -106,6 +106,6 @@ int main(int argc, char** argv) {
         const int slices = round == fg::FgBridge::Round::Served ? 1 : 10;
         for (int i = 0; i < slices && gStop == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    bridge.Close();
+    bridge.Finish();
     return 0;
 }

@@ -53,6 +53,36 @@ TEST_F(FgBridgeTest, ServesOnlyWhileFlightGearAnswersWithTheAddon) {
     EXPECT_TRUE(FindSimulatorWindow(kFsInfo.windowClass));
 }
 
+// The recorder's last text arrives between two reads, and the program that
+// started the bridge ends it right after: the text is still shown.
+TEST_F(FgBridgeTest, FinishShowsTheTextsStillHeld) {
+    FgBridge bridge(server_, [this](auto&&... a) { return fg_.Exchange(a...); }, log_);
+    ASSERT_EQ(bridge.Step(), FgBridge::Round::Served);
+    const std::string goodbye = "END CONNECTION, GOODBYE";
+    const uint16_t seconds = 5;
+    ASSERT_TRUE(IpcOpen(FindSimulatorWindow(kFsInfo.windowClass), 65536, 2000));
+    ASSERT_TRUE(IpcBegin() && IpcWrite(kMessageControlOffset, 2, &seconds) &&
+                IpcWrite(kMessageTextOffset, static_cast<uint32_t>(goodbye.size() + 1), goodbye.c_str()) &&
+                IpcProcess());
+    IpcClose();
+    bridge.Finish();
+    EXPECT_EQ(fg_.Shown(), std::vector<std::string> {"END CONNECTION, GOODBYE|5"});
+    EXPECT_FALSE(FindSimulatorWindow(kFsInfo.windowClass));
+
+    // FlightGear silent: nothing is tried, the window goes all the same.
+    FgBridge silent(server_, [this](auto&&... a) { return fg_.Exchange(a...); }, log_);
+    ASSERT_EQ(silent.Step(), FgBridge::Round::Served);
+    ASSERT_TRUE(IpcOpen(FindSimulatorWindow(kFsInfo.windowClass), 65536, 2000));
+    ASSERT_TRUE(IpcBegin() && IpcWrite(kMessageTextOffset, 4, "bye") && IpcProcess());
+    IpcClose();
+    fg_.Set([](FakeFlightGear& f) { f.running = false; });
+    EXPECT_EQ(silent.Step(), FgBridge::Round::NoAnswer);
+    silent.Finish();
+    EXPECT_EQ(fg_.Shown().size(), 1u);
+    EXPECT_EQ(log_.str().find("message: bye"), std::string::npos) << log_.str();
+    EXPECT_FALSE(FindSimulatorWindow(kFsInfo.windowClass));
+}
+
 TEST_F(FgBridgeTest, KeysBecomeRecordLinesAndTextsComeBack) {
     FgBridge bridge(server_, [this](auto&&... a) { return fg_.Exchange(a...); }, log_);
     fg_.Set([](FakeFlightGear& f) { f.waypoints = 7; });  // presses before the bridge came are old news
