@@ -104,12 +104,7 @@ TEST_F(FgBridgeTest, KeysBecomeRecordLinesAndTextsComeBack) {
             std::this_thread::sleep_for(5ms);
         }
     });
-    class Titles final : public RecorderStatus {
-    public:
-        void ReportConnected(const std::string&) override {}
-        void ReportFilePrepared(const std::string&) override {}
-        void ReportThreadError(const std::string&) override {}
-    } titles;
+    test::TitleLetters titles;
     AppContext context;
     context.workingDirectory = dirs_.Work();
     RecorderOptions options;
@@ -128,12 +123,7 @@ TEST_F(FgBridgeTest, KeysBecomeRecordLinesAndTextsComeBack) {
         fg_.Set([](FakeFlightGear& f) { f.ends += 1; });
         waitShown(4);
     });
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    queue.Serve([&] { return recorder.Finished() || std::chrono::steady_clock::now() > deadline; });
-    if (!recorder.Finished()) {
-        recorder.Terminate();
-        queue.Serve([&] { return recorder.Finished(); });
-    }
+    test::ServeUntilFinished(queue, recorder, 20s);
     pilot.join();
     for (int i = 0; i < 100 && fg_.Shown().size() < 4; ++i) std::this_thread::sleep_for(10ms);
     stop = true;

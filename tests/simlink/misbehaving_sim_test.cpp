@@ -43,13 +43,7 @@ protected:
 };
 
 TEST_P(MisbehavingSimulatorTest, RecorderRidesItOutAndRecordsAgain) {
-    class Titles final : public RecorderStatus {
-    public:
-        void ReportConnected(const std::string&) override { list += "C"; }
-        void ReportFilePrepared(const std::string&) override { list += "P"; }
-        void ReportThreadError(const std::string&) override { list += "E"; }
-        std::string list;
-    } titles;
+    test::TitleLetters titles;
 
     test::Child sim({KESTROVA_SIM, "-"});
     ASSERT_TRUE(test::WaitForSimulator()) << sim.Err();

@@ -75,13 +75,7 @@ protected:
             pilot();
             pilotDone = true;
         });
-        const auto deadline = std::chrono::steady_clock::now() + 30s;
-        queue.Serve([&] { return recorder.Finished() || std::chrono::steady_clock::now() > deadline; });
-        if (!recorder.Finished()) {
-            ADD_FAILURE() << "the recorder did not end";
-            recorder.Terminate();
-            queue.Serve([&] { return recorder.Finished(); });
-        }
+        if (!test::ServeUntilFinished(queue, recorder, 30s)) ADD_FAILURE() << "the recorder did not end";
         side.join();
         recorder.Wait();
         return recorder.Outcome();

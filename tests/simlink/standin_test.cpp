@@ -124,13 +124,7 @@ TEST_F(StandInTest, LeadingSetLinesOfAFileAreInPlaceBeforeItServes) {
 }
 
 TEST_F(StandInTest, RecorderSurvivesTheSimulatorKilledAndStartedAgain) {
-    class Titles final : public RecorderStatus {
-    public:
-        void ReportConnected(const std::string&) override { list += "C"; }
-        void ReportFilePrepared(const std::string&) override { list += "P"; }
-        void ReportThreadError(const std::string&) override { list += "E"; }
-        std::string list;
-    } titles;
+    test::TitleLetters titles;
 
     auto first = std::make_unique<test::Child>(std::vector<std::string> {KESTROVA_SIM, "-"});
     ASSERT_TRUE(test::WaitForSimulator()) << first->Err();
@@ -154,12 +148,7 @@ TEST_F(StandInTest, RecorderSurvivesTheSimulatorKilledAndStartedAgain) {
         secondExit = second.Wait();
         secondOut = second.Out();
     });
-    const auto deadline = std::chrono::steady_clock::now() + 40s;
-    queue.Serve([&] { return recorder.Finished() || std::chrono::steady_clock::now() > deadline; });
-    if (!recorder.Finished()) {
-        recorder.Terminate();
-        queue.Serve([&] { return recorder.Finished(); });
-    }
+    test::ServeUntilFinished(queue, recorder, 40s);
     pilot.join();
     EXPECT_EQ(recorder.Outcome(), RecorderOutcome::Completed);
     EXPECT_EQ(titles.list.front(), 'C');

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "simlink/ipc_client.h"
+#include "simlink/recorder.h"
 #include "simlink/sim_values.h"
 
 namespace kestrova::test {
@@ -110,6 +111,26 @@ inline void WriteFile(const std::string& path, const std::string& contents) {
 inline bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
 
 // Waits until a simulator answers on the window socket.
+// The recorder's titles as letters: C connected, P file prepared, E error.
+class TitleLetters final : public RecorderStatus {
+public:
+    void ReportConnected(const std::string&) override { list += "C"; }
+    void ReportFilePrepared(const std::string&) override { list += "P"; }
+    void ReportThreadError(const std::string&) override { list += "E"; }
+    std::string list;
+};
+
+// Serves the recorder's calls on this thread until it ends. Past the limit it
+// is terminated and served to its end; false then.
+inline bool ServeUntilFinished(CallQueue& queue, TTest2000& recorder, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    queue.Serve([&] { return recorder.Finished() || std::chrono::steady_clock::now() > deadline; });
+    if (recorder.Finished()) return true;
+    recorder.Terminate();
+    queue.Serve([&] { return recorder.Finished(); });
+    return false;
+}
+
 inline bool WaitForSimulator(std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (std::chrono::steady_clock::now() < deadline) {
