@@ -3,9 +3,21 @@
 #include <QHideEvent>
 #include <QLabel>
 #include <QShowEvent>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace kestrova::ui {
+
+QToolButton* IconButton(QWidget* parent, const QString& name, const QString& hint, QStyle::StandardPixmap icon,
+                        QSize iconSize) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setIcon(parent->style()->standardIcon(icon));
+    if (iconSize.isValid()) button->setIconSize(iconSize);
+    button->setToolTip(hint);
+    button->setAccessibleName(hint);
+    return button;
+}
 
 Screen::Screen(const QString& caption, QWidget* area) : QWidget(area, Qt::Widget) {
     setWindowTitle(caption);

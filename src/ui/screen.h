@@ -2,7 +2,10 @@
 
 #include <string>
 
+#include <QStyle>
 #include <QWidget>
+
+class QToolButton;
 
 namespace kestrova {
 class SettingsFile;
@@ -25,6 +28,12 @@ struct ScreenServices {
 // chain and hidden until the registry shows it. FormShow and FormHide run when
 // the registry shows or hides it, not when the whole window is minimised or
 // restored.
+// An icon-only tool button with the style's standard icon at iconSize (the
+// style's own size when empty). Its hint is the tooltip and also what a screen
+// reader says.
+QToolButton* IconButton(QWidget* parent, const QString& name, const QString& hint, QStyle::StandardPixmap icon,
+                        QSize iconSize = {});
+
 class Screen : public QWidget {
     Q_OBJECT
 public:

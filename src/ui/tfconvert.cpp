@@ -97,12 +97,8 @@ TFConvert::TFConvert(const ScreenServices& services, QWidget* area)
     FEditBrowse->setText(QStringLiteral("..."));
     FEditBrowse->setToolTip(QStringLiteral("Browse"));
     FEditBrowse->setAccessibleName(QStringLiteral("Browse"));
-    LMDSpeedButton2 = new QToolButton(this);
-    LMDSpeedButton2->setObjectName(QStringLiteral("LMDSpeedButton2"));
-    LMDSpeedButton2->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
-    LMDSpeedButton2->setIconSize(QSize(24, 24));
-    LMDSpeedButton2->setToolTip(QStringLiteral("View File"));
-    LMDSpeedButton2->setAccessibleName(QStringLiteral("View File"));
+    LMDSpeedButton2 = IconButton(this, QStringLiteral("LMDSpeedButton2"), QStringLiteral("View File"),
+                                 QStyle::SP_FileDialogContentsView, QSize(24, 24));
 
     FromRadio = RadioGroup(QStringLiteral("FromRadio"), QStringLiteral("From"),
                            {QStringLiteral("FlightPlanner"), QStringLiteral("Winplanner")}, fromItems_, this);

@@ -115,21 +115,16 @@ TFDBVoli::TFDBVoli(const ScreenServices& services, QWidget* area)
     nav->setContentsMargins(0, 0, 0, 0);
     nav->setSpacing(1);
     for (int i = 0; i < NavButtonCount; ++i) {
-        auto* button = new QToolButton(LMDDBNavigator1);
-        button->setIcon(style()->standardIcon(kNavigator[i].icon));
-        button->setToolTip(QString::fromLatin1(kNavigator[i].hint));
-        button->setAccessibleName(QString::fromLatin1(kNavigator[i].hint));
+        QToolButton* button =
+            IconButton(LMDDBNavigator1, QString(), QString::fromLatin1(kNavigator[i].hint), kNavigator[i].icon);
         button->setAutoRaise(true);
         nav->addWidget(button);
         NavButtons[static_cast<size_t>(i)] = button;
         connect(button, &QToolButton::clicked, this, [this, i] { LMDDBNavigator1NavBtnClick(i); });
     }
     top->addWidget(LMDDBNavigator1);
-    LMDSpeedButton2 = new QToolButton(this);
-    LMDSpeedButton2->setObjectName(QStringLiteral("LMDSpeedButton2"));
-    LMDSpeedButton2->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    LMDSpeedButton2->setToolTip(QStringLiteral("Save To Report.log"));
-    LMDSpeedButton2->setAccessibleName(QStringLiteral("Save To Report.log"));
+    LMDSpeedButton2 = IconButton(this, QStringLiteral("LMDSpeedButton2"), QStringLiteral("Save To Report.log"),
+                                 QStyle::SP_DialogSaveButton);
     LMDSpeedButton2->setAutoRaise(true);
     ExportButton = new QToolButton(this);
     ExportButton->setObjectName(QStringLiteral("ExportButton"));

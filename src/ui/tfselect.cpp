@@ -60,16 +60,6 @@ std::optional<QString> RealInputBox(QWidget* parent, const QString& caption, con
     return text;
 }
 
-QToolButton* IconButton(QWidget* parent, const QString& name, const QString& hint, QStyle::StandardPixmap icon) {
-    auto* button = new QToolButton(parent);
-    button->setObjectName(name);
-    button->setIcon(parent->style()->standardIcon(icon));
-    button->setIconSize(QSize(24, 24));
-    button->setToolTip(hint);
-    button->setAccessibleName(hint);
-    return button;
-}
-
 }  // namespace
 
 QStringList TFSelect::DialogFilters() {
@@ -103,11 +93,11 @@ TFSelect::TFSelect(const ScreenServices& services, QWidget* area)
     FileOpen->setAccessibleName(QStringLiteral("Navlog file"));
     FileOpen->setMinimumWidth(120);
     FileOpenBrowse = IconButton(this, QStringLiteral("FileOpenBrowse"), QStringLiteral("Browse"),
-                                QStyle::SP_DirOpenIcon);
+                                QStyle::SP_DirOpenIcon, QSize(24, 24));
     LMDButton1 = IconButton(this, QStringLiteral("LMDButton1"), QStringLiteral("Search File"),
-                            QStyle::SP_FileDialogContentsView);
+                            QStyle::SP_FileDialogContentsView, QSize(24, 24));
     LMDSpeedButton1 = IconButton(this, QStringLiteral("LMDSpeedButton1"), QStringLiteral("Prepare Log"),
-                                 QStyle::SP_DialogApplyButton);
+                                 QStyle::SP_DialogApplyButton, QSize(24, 24));
 
     s = new QPlainTextEdit(this);
     s->setObjectName(QStringLiteral("s"));

@@ -90,14 +90,8 @@ public:
 };
 
 QToolButton* ToolButton(QWidget* parent, const QString& name, QStyle::StandardPixmap icon, const QString& hint) {
-    auto* button = new QToolButton(parent);
-    button->setObjectName(name);
-    button->setIcon(parent->style()->standardIcon(icon));
-    button->setIconSize(QSize(22, 22));
+    QToolButton* button = IconButton(parent, name, hint, icon, QSize(22, 22));
     button->setAutoRaise(true);
-    // Icon only: the hint is also what a screen reader says.
-    button->setToolTip(hint);
-    button->setAccessibleName(hint);
     return button;
 }
 
